@@ -1,0 +1,16 @@
+# Writes a C++ source holding the template files byte for byte.
+set(body "")
+set(table "")
+foreach(input IN LISTS INPUTS)
+    get_filename_component(name ${input} NAME)
+    string(MAKE_C_IDENTIFIER ${name} id)
+    file(READ ${input} hex HEX)
+    string(LENGTH "${hex}" hexlen)
+    math(EXPR size "${hexlen} / 2")
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    string(APPEND body "static const unsigned char k_${id}[] = {${bytes} 0};\n")
+    string(APPEND table "    {\"${name}\", reinterpret_cast<const char*>(k_${id}), ${size}},\n")
+endforeach()
+file(WRITE ${OUTPUT}.tmp
+"// Generated from src/resources by cmake/EmbedTemplates.cmake.\n#include \"settings/Templates.h\"\n\nnamespace velmora {\nnamespace {\n${body}}\n\nconst std::vector<TemplateFile>& templateFiles() {\n    static const std::vector<TemplateFile> files = {\n${table}    };\n    return files;\n}\n\n} // namespace velmora\n")
+file(COPY_FILE ${OUTPUT}.tmp ${OUTPUT} ONLY_IF_DIFFERENT)

@@ -1,0 +1,59 @@
+#include "cli/CliCommands.h"
+
+#include <ostream>
+
+namespace velmora::cli {
+
+namespace {
+
+void noArguments(const std::vector<std::string>& args, std::size_t from) {
+    if (args.size() > from) {
+        throw UsageError{"unexpected argument " + args[from]};
+    }
+}
+
+} // namespace
+
+int runSettings(CliContext& context, const std::vector<std::string>& args) {
+    bool save = false;
+    if (!args.empty() && args[0] == "--save") {
+        save = true;
+    }
+    noArguments(args, save ? 1 : 0);
+
+    StartupState state = context.startUp();
+    loadSettings(state);
+    for (const SettingValue& v : state.settings.values(state.saveContext())) {
+        context.out << v.section << '\t' << v.key << '\t' << v.value << '\n';
+    }
+    if (save) {
+        std::string error;
+        if (!saveSettings(state, &error)) {
+            context.err << "velmora-cli: 設定ファイルを保存できませんでした: " << state.locations.settingsPath << ": "
+                        << error << "\n";
+            return kFailure;
+        }
+    }
+    return kOk;
+}
+
+int runPaths(CliContext& context, const std::vector<std::string>& args) {
+    noArguments(args, 0);
+    const StartupState state = context.startUp();
+    const DataLocations& loc = state.locations;
+    const std::pair<const char*, const std::string*> rows[] = {
+        {"ProgramDir", &loc.programDir},
+        {"SettingsPath", &loc.settingsPath},
+        {"ScheduleFilePath", &loc.scheduleFilePath},
+        {"MemoFilePath", &loc.memoFilePath},
+        {"CalendarBitmapPath", &loc.calendarBitmapPath},
+        {"BlankBitmapPath", &loc.blankBitmapPath},
+        {"ComputerName", &loc.computerName},
+    };
+    for (const auto& [name, value] : rows) {
+        context.out << name << '\t' << *value << '\n';
+    }
+    return kOk;
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,187 @@
+#include "core/Cp932.h"
+
+#include "core/Cp932Table.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace velmora::cp932 {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr unsigned kFirstKana = 0xA1;
+constexpr unsigned kLastKana = 0xDF;
+constexpr char32_t kFirstKanaUnicode = 0xFF61;
+
+// Every character of the table is in the BMP, so a UTF-8 form is at most three bytes.
+char* putUtf8(char* out, char32_t c) {
+    if (c < 0x80) {
+        *out++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Reads one non-ASCII UTF-8 sequence of at most `avail` bytes. Overlong forms,
+// surrogates, values above U+10FFFF and truncated sequences are refused; the
+// per-lead bounds of the first continuation byte rule them out without a
+// separate check.
+bool readUtf8(const unsigned char* s, std::size_t avail, char32_t& c, std::size_t& length) {
+    const unsigned b0 = s[0];
+    unsigned lo = 0x80;
+    unsigned hi = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+        c = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        c = b0 & 0x0F;
+        lo = b0 == 0xE0 ? 0xA0 : lo;
+        hi = b0 == 0xED ? 0x9F : hi;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        c = b0 & 0x07;
+        lo = b0 == 0xF0 ? 0x90 : lo;
+        hi = b0 == 0xF4 ? 0x8F : hi;
+    } else {
+        return false;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if (k >= avail || s[k] < lo || s[k] > hi) {
+            return false;
+        }
+        c = (c << 6) | (s[k] & 0x3F);
+        lo = 0x80;
+        hi = 0xBF;
+    }
+    return true;
+}
+
+// CP932 form of every BMP character: 0 for none, a byte below 0x100, or a pair
+// as lead << 8 | trail. ASCII is handled before the lookup, so 0 is free.
+const std::vector<std::uint16_t>& reverseTable() {
+    static const std::vector<std::uint16_t> reverse = [] {
+        std::vector<std::uint16_t> r(0x10000, 0);
+        for (unsigned b = kFirstKana; b <= kLastKana; ++b) {
+            r[kFirstKanaUnicode + (b - kFirstKana)] = static_cast<std::uint16_t>(b);
+        }
+        for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+            const int row = table::leadRow(static_cast<unsigned char>(lead));
+            if (row < 0) {
+                continue;
+            }
+            for (unsigned t = 0; t < table::kTrailCount; ++t) {
+                const std::uint16_t u = table::kDecode[row][t];
+                if (u != 0 && r[u] == 0) {
+                    r[u] = static_cast<std::uint16_t>((lead << 8) | (t + table::kFirstTrail));
+                }
+            }
+        }
+        // Duplicates take the pair the reference encoder writes, not whichever came first.
+        for (std::size_t k = 0; k < table::kPreferredCount; ++k) {
+            r[table::kPreferred[k].unicode] = table::kPreferred[k].code;
+        }
+        return r;
+    }();
+    return reverse;
+}
+
+// Shared by fromUtf8 and canEncode; `out` is null when only the answer matters.
+bool encode(std::string_view utf8, std::string* out, EncodeError* error) {
+    const auto* in = reinterpret_cast<const unsigned char*>(utf8.data());
+    const std::size_t n = utf8.size();
+    const std::uint16_t* reverse = reverseTable().data();
+    // No character takes more CP932 bytes than UTF-8 bytes.
+    char* p = nullptr;
+    if (out) {
+        out->assign(n, '\0');
+        p = out->data();
+    }
+    std::size_t i = 0;
+    while (i < n) {
+        if (in[i] < 0x80) {
+            if (p) {
+                *p++ = static_cast<char>(in[i]);
+            }
+            ++i;
+            continue;
+        }
+        char32_t c = 0;
+        std::size_t length = 0;
+        const bool wellFormed = readUtf8(in + i, n - i, c, length);
+        const std::uint16_t code = wellFormed && c <= 0xFFFF ? reverse[c] : 0;
+        if (code == 0) {
+            if (error) {
+                *error = EncodeError{i, wellFormed ? c : kReplacement};
+            }
+            return false;
+        }
+        if (p) {
+            if (code > 0xFF) {
+                *p++ = static_cast<char>(code >> 8);
+            }
+            *p++ = static_cast<char>(code & 0xFF);
+        }
+        i += length;
+    }
+    if (out) {
+        out->resize(static_cast<std::size_t>(p - out->data()));
+    }
+    return true;
+}
+
+} // namespace
+
+std::string toUtf8(std::string_view bytes) {
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    // One input byte never yields more than three UTF-8 bytes.
+    std::string out(n * 3, '\0');
+    char* p = out.data();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned b = in[i++];
+        if (b < 0x80) {
+            *p++ = static_cast<char>(b);
+            continue;
+        }
+        if (b >= kFirstKana && b <= kLastKana) {
+            p = putUtf8(p, kFirstKanaUnicode + (b - kFirstKana));
+            continue;
+        }
+        char32_t c = kReplacement;
+        const int row = table::leadRow(static_cast<unsigned char>(b));
+        if (row >= 0 && i < n && in[i] >= table::kFirstTrail && in[i] <= table::kLastTrail) {
+            // An unmapped pair gives up only its lead byte: the second byte may
+            // be a character of its own (an ASCII delimiter, a kana, a new lead).
+            if (const std::uint16_t u = table::kDecode[row][in[i] - table::kFirstTrail]) {
+                c = u;
+                ++i;
+            }
+        }
+        p = putUtf8(p, c);
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+    return out;
+}
+
+std::optional<std::string> fromUtf8(std::string_view utf8, EncodeError* error) {
+    std::string out;
+    if (!encode(utf8, &out, error)) {
+        return std::nullopt;
+    }
+    return out;
+}
+
+bool canEncode(std::string_view utf8) {
+    return encode(utf8, nullptr, nullptr);
+}
+
+} // namespace velmora::cp932

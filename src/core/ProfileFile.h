@@ -1,0 +1,93 @@
+#pragma once
+
+#include "core/AtomicFile.h"
+#include "core/NameValueList.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// A Windows-style INI file in code page 932, with the profile semantics the
+// program's files were written under: section and key names compare without
+// regard to letter case, blanks around names and values are trimmed, a value
+// loses one pair of enclosing quotes (double or single) on reading, lines
+// starting with ";" are comments, and of duplicate keys the first wins.
+// Values and sections are read whole, whatever their size. Lines nobody
+// changed keep their bytes when the file is saved.
+class ProfileFile {
+public:
+    ProfileFile() = default;
+    explicit ProfileFile(std::string path) : m_path(std::move(path)) {}
+
+    // Reads the file; a missing or unreadable file gives an empty profile.
+    // Returns false when the file could not be read.
+    bool load();
+    // Parses CP932 bytes as the file's content.
+    void parse(std::string_view bytes);
+
+    const std::string& path() const { return m_path; }
+    void setPath(std::string path) { m_path = std::move(path); }
+
+    // Value of the key with one pair of enclosing quotes removed, or nullopt.
+    std::optional<std::string> read(std::string_view section, std::string_view key) const;
+    std::string readString(std::string_view section, std::string_view key, std::string_view fallback) const;
+    // Decimal (or "$"/"0x" hexadecimal) integer; the fallback when absent or not a number.
+    int readInteger(std::string_view section, std::string_view key, int fallback) const;
+    // Any non-zero integer is true.
+    bool readBool(std::string_view section, std::string_view key, bool fallback) const;
+
+    bool hasSection(std::string_view section) const;
+    std::vector<std::string> sectionNames() const;
+    // Names of the section's keys in file order (duplicates included).
+    std::vector<std::string> keyNames(std::string_view section) const;
+    // The section's lines as "name=value", values as stored (quotes kept).
+    NameValueList readSection(std::string_view section) const;
+
+    // Sets a key in place, or appends it to its section, or appends a new
+    // section at the end. Returns false, changing nothing, when the name or
+    // the value holds a character code page 932 cannot store.
+    bool writeString(std::string_view section, std::string_view key, std::string_view value);
+    void writeInteger(std::string_view section, std::string_view key, int value);
+    void writeBool(std::string_view section, std::string_view key, bool value);
+    // Removes every line of the key in the section.
+    void eraseKey(std::string_view section, std::string_view key);
+    // Removes the section with all its lines.
+    void eraseSection(std::string_view section);
+    // Replaces the section's lines by `lines` ("name=value" each), keeping the
+    // section's place; a new section goes at the end. False, changing nothing,
+    // when a line holds a character code page 932 cannot store.
+    bool writeSection(std::string_view section, const NameValueList& lines);
+
+    // The file's content as CP932 bytes with CRLF line ends.
+    std::string bytes() const;
+    // Writes the whole file atomically; on failure the old file is intact and
+    // *error holds a Japanese reason.
+    bool save(std::string* error = nullptr, const AtomicWriteOptions& options = {}) const;
+
+private:
+    enum class Kind { Other, Section, Key, Comment };
+    struct Line {
+        std::string raw;  // CP932 bytes as read; empty when `dirty`
+        std::string text; // UTF-8
+        Kind kind = Kind::Other;
+        std::string name;  // section name or key name
+        std::string value; // key value, trimmed, quotes kept
+        bool dirty = false;
+    };
+
+    static Line makeLine(std::string raw, std::string text);
+    static Line makeTextLine(std::string text);
+    // Index of the header of the first section with that name, or npos.
+    std::size_t findSection(std::string_view section) const;
+    // One past the section's last line (the next header or the end).
+    std::size_t sectionEnd(std::size_t header) const;
+    std::size_t findKey(std::size_t header, std::string_view key) const;
+
+    std::string m_path;
+    std::vector<Line> m_lines;
+};
+
+} // namespace velmora

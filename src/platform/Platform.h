@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/Clock.h"
+
+#include <memory>
+#include <string>
+
+namespace velmora {
+
+// What the operating system gives beyond the standard library, behind one
+// interface. One implementation per folder (headless/, later x11/ and win32/),
+// chosen by createPlatform().
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // This computer's network name, at most 15 characters; VELMORA_COMPUTERNAME
+    // overrides it so that tests can run several computers on one machine.
+    virtual std::string computerName() const = 0;
+    // A path on a mapped network drive in its UNC form; other paths unchanged.
+    virtual std::string uncPath(const std::string& path) const = 0;
+    // Folder of the running executable with a trailing "/"; "" when unknown.
+    virtual std::string executableDir() const = 0;
+    // True when the program may create and replace files in `dir`.
+    virtual bool isWritableDir(const std::string& dir) const = 0;
+    // Size of the primary screen in pixels.
+    virtual int screenWidth() const = 0;
+    virtual int screenHeight() const = 0;
+    // The clock of the program: the system's local time, or VELMORA_NOW
+    // ("yyyy/mm/dd hh:nn:ss") as the starting point of a running clock.
+    virtual std::unique_ptr<Clock> createClock() const = 0;
+};
+
+// The platform of this build and session.
+std::unique_ptr<Platform> createPlatform();
+
+// At most 15 characters of a computer name, cut at a character boundary.
+std::string truncateComputerName(const std::string& name);
+
+} // namespace velmora

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace velmora {
+
+// No display: the command-line tool, tests, and runs without a desktop.
+class HeadlessPlatform : public Platform {
+public:
+    std::string computerName() const override;
+    std::string uncPath(const std::string& path) const override { return path; }
+    std::string executableDir() const override;
+    bool isWritableDir(const std::string& dir) const override;
+    // A headless run draws for a common full-HD screen.
+    int screenWidth() const override { return 1920; }
+    int screenHeight() const override { return 1080; }
+    std::unique_ptr<Clock> createClock() const override;
+};
+
+} // namespace velmora

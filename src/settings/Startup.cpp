@@ -1,0 +1,143 @@
+#include "settings/Startup.h"
+
+#include "core/DateText.h"
+#include "core/PathText.h"
+#include "settings/Templates.h"
+
+#include <filesystem>
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string withSeparator(std::string dir) {
+    if (!dir.empty() && dir.back() != '/') {
+        dir += '/';
+    }
+    return dir;
+}
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+void ensureFolder(const std::string& folder) {
+    std::error_code ec;
+    // A folder that cannot be made shows up later as a file that cannot be saved.
+    fs::create_directories(folder, ec);
+}
+
+} // namespace
+
+std::string chooseProgramDir(const ProgramDirInputs& in, const std::function<bool(const std::string&)>& isWritable) {
+    if (!in.commandLineHome.empty()) {
+        return withSeparator(absolutePath(fs::current_path().string() + "/", in.commandLineHome));
+    }
+    if (!in.environmentHome.empty()) {
+        return withSeparator(absolutePath(fs::current_path().string() + "/", in.environmentHome));
+    }
+    if (!in.executableDir.empty() && isWritable(in.executableDir)) {
+        return withSeparator(in.executableDir);
+    }
+    const std::string base =
+        !in.xdgDataHome.empty() ? withSeparator(in.xdgDataHome) : withSeparator(in.userHome) + ".local/share/";
+    const std::string dir = base + "Velmora/";
+    seedProgramDir(dir);
+    return dir;
+}
+
+bool seedProgramDir(const std::string& dir) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir, ec)) {
+        return false;
+    }
+    for (const TemplateFile& t : templateFiles()) {
+        const std::string target = withSeparator(dir) + t.name;
+        if (!fs::exists(target, ec)) {
+            writeFileAtomically(target, t.bytes());
+        }
+    }
+    return true;
+}
+
+std::string expandDataPath(const std::string& programDir, const std::string& name,
+                           const std::function<std::string(const std::string&)>& toUnc) {
+    const std::string full = absolutePath(programDir, name);
+    return toUnc ? toUnc(full) : full;
+}
+
+StartupState runStartup(const StartupEnvironment& env) {
+    StartupState state{DataLocations{},     Settings(env.screen), {}, {}, {}, {},
+                       absoluteDateRange(), navigableDateRange()};
+    DataLocations& loc = state.locations;
+    loc.programDir = withSeparator(env.programDir);
+    loc.computerName = env.computerName;
+
+    loc.settingsPath = loc.programDir + "calendar.ini";
+    const std::string firstIni = loc.programDir + "first.ini";
+    std::error_code ec;
+    if (!fs::exists(loc.settingsPath, ec) && fileExists(firstIni)) {
+        fs::copy_file(firstIni, loc.settingsPath, fs::copy_options::skip_existing, ec);
+    }
+    ProfileFile file(loc.settingsPath);
+    file.load();
+
+    loc.scheduleFilePath = expandDataPath(
+        loc.programDir, pathFromSetting(file.readString("SYSTEM", "ScheduleFile", "Schedule.dat")), env.toUnc);
+    if (!fileExists(loc.scheduleFilePath)) {
+        loc.scheduleFilePath = loc.programDir + "Schedule/Schedule.dat";
+        ensureFolder(loc.programDir + "Schedule");
+    }
+    loc.memoFilePath = expandDataPath(
+        loc.programDir, pathFromSetting(file.readString("SYSTEM", "MemoDataFile", "Memo.dat")), env.toUnc);
+    if (!fileExists(loc.memoFilePath)) {
+        if (fileExists(loc.scheduleFilePath)) {
+            loc.memoFilePath = folderOf(loc.scheduleFilePath) + "Memo.dat";
+        } else {
+            loc.memoFilePath = loc.programDir + "Memo/Memo.dat";
+        }
+        ensureFolder(folderOf(loc.memoFilePath));
+    }
+
+    StartupReadContext context{loc.programDir, env.screen, [&](const std::string& name) {
+                                   return expandDataPath(loc.programDir, name, env.toUnc);
+                               }};
+    state.settings.readStartup(file, context, fileExists);
+
+    loc.calendarBitmapPath = loc.programDir + "calendar.bmp";
+    loc.blankBitmapPath = loc.programDir + "blank.bmp";
+
+    state.today = env.now.datePart();
+    state.todayText = formatDate(state.today);
+    state.thisMonthStart = state.today.startOfMonth();
+    state.displayMonth = state.thisMonthStart;
+    const int forth = state.settings.forth;
+    // A day number outside the navigable years (a damaged file) shows the current month.
+    if (forth != 0 && state.navigableRange.contains(DateValue::fromDayNumber(forth))) {
+        state.displayMonth = DateValue::fromDayNumber(forth).startOfMonth();
+    }
+    return state;
+}
+
+void loadSettings(StartupState& state) {
+    ProfileFile file(state.locations.settingsPath);
+    file.load();
+    state.settings.load(file);
+}
+
+SaveContext StartupState::saveContext() const {
+    return SaveContext{
+        locations.programDir, locations.scheduleFilePath, locations.memoFilePath, displayMonth, thisMonthStart, today};
+}
+
+bool saveSettings(const StartupState& state, std::string* error) {
+    ProfileFile file(state.locations.settingsPath);
+    file.load();
+    return state.settings.save(file, state.saveContext(), error);
+}
+
+} // namespace velmora
