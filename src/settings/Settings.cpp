@@ -393,6 +393,10 @@ void appendList(std::vector<SettingValue>& out, const char* section, const NameV
     }
 }
 
+bool isOwnCalendar(const std::string& path) {
+    return lowerAscii(fileNameOf(path)) == "calendar.bmp";
+}
+
 } // namespace
 
 Settings::Settings(ScreenSize screen) {
@@ -412,12 +416,10 @@ void Settings::readStartup(const ProfileFile& file, const StartupReadContext& co
             readKey(*this, file, d, context.screen);
         }
     }
-    // The base wallpaper must be a picture of the user's, never our own output.
-    if (samplefile != kNoneMarker) {
-        const std::string full = absolutePath(context.programDir, samplefile);
-        if (lowerAscii(fileNameOf(full)) == "calendar.bmp" || !fileExists || !fileExists(full)) {
-            samplefile = std::string(kNoneMarker);
-        }
+    // The base wallpaper must be a picture of the user's that exists now.
+    if (samplefile != kNoneMarker &&
+        (isOwnCalendar(samplefile) || !fileExists || !fileExists(absolutePath(context.programDir, samplefile)))) {
+        samplefile = std::string(kNoneMarker);
     }
     // The animated busy cursor belongs to systems this program does not run on.
     anime = 0;
@@ -443,6 +445,11 @@ void Settings::load(const ProfileFile& file) {
         }
     }
     menuOptions = file.readSection("MENUOPT");
+    // Our own output under the calendar would stack a calendar on the last
+    // one at every pass. A missing picture is kept here: its drive may come back.
+    if (isOwnCalendar(samplefile)) {
+        samplefile = std::string(kNoneMarker);
+    }
 
     FontSpec& schedule = font(FontPart::Schedule);
     readFontEntry(file, FontPart::Schedule, schedule, schedule);

@@ -1,0 +1,21 @@
+# Installs the Debian packages named in $@ that are not installed yet.
+# Sourced by run.sh and test.sh; quick when everything is present.
+velmora_install_missing() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+VELMORA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds the test preset (sanitizers, warnings as errors) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/packages.sh
+velmora_install_missing "${VELMORA_BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev python3
+
+cmake --preset test >/dev/null
+cmake --build --preset test
+ctest --preset test

@@ -1,0 +1,117 @@
+#include "core/Cp932.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <sstream>
+#include <sys/wait.h>
+
+using velmora::test::readBytes;
+using velmora::test::TempDir;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs velmora-cli with the arguments (already quoted for the shell).
+Result cli(const std::string& args, const std::string& environment = "") {
+    TempDir errDir;
+    const std::string command = environment + " " VELMORA_BINARY_DIR "/velmora-cli " + args + " 2>" +
+                                errDir.file("err");
+    Result r;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        ADD_FAILURE() << "cannot run " << command;
+        return r;
+    }
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+        r.out.append(buffer.data(), n);
+    }
+    const int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = readBytes(errDir.file("err"));
+    return r;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) {
+        out.push_back(l);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Cli, BadArgumentsGiveTheUsageAndStatusTwo) {
+    for (const char* args : {"", "nosuchcommand", "--today 2023/02/29 settings", "--home", "paths extra",
+                             "settings --bogus", "--colour red paths"}) {
+        const Result r = cli(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("usage: velmora-cli"), std::string::npos) << args;
+        EXPECT_TRUE(r.out.empty()) << args;
+    }
+}
+
+TEST(Cli, SettingsOnAnEmptyHomeSaveAndReadBack) {
+    TempDir home;
+    const std::string args = "--home " + home.dir() + " --today 2026/12/08 settings";
+    const Result first = cli(args + " --save");
+    ASSERT_EQ(first.status, 0) << first.err;
+    const auto rows = lines(first.out);
+    EXPECT_EQ(rows.front(), "SYSTEM\tScheduleFile\tSchedule\\Schedule.dat");
+    for (const char* row : {"SYSTEM\tPtnStr\t0000010", "COLOR\tYOHAKUT2\t0", "SYSTEM\tADJST\t99",
+                            "SYSTEM\tWEEKNAME\tＳｕｎ,Ｍｏｎ,Ｔｕｅ,Ｗｅｄ,Ｔｈｕ,Ｆｒｉ,Ｓａｔ",
+                            "FONT\tDate-Year_FontStyle\t0000", "Desktop\tTileWallpaper\t0"}) {
+        EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << row;
+    }
+
+    const std::string bytes = readBytes(home.file("calendar.ini"));
+    EXPECT_NE(bytes.find("[SYSTEM]\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find(*velmora::cp932::fromUtf8("OutPtn1=仕事\r\n")), std::string::npos) << "written as CP932";
+
+    const Result second = cli(args);
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(second.out, first.out);
+}
+
+TEST(Cli, AFailedSaveIsReportedWithStatusOne) {
+    TempDir home;
+    velmora::test::writeBytes(home.file("calendar.ini"), "[SYSTEM]\r\nKaishi=1\r\n");
+    std::filesystem::permissions(home.file("calendar.ini"), std::filesystem::perms::owner_read);
+    const Result r = cli("--home " + home.dir() + " settings --save");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("設定ファイルを保存できませんでした"), std::string::npos) << r.err;
+    EXPECT_EQ(readBytes(home.file("calendar.ini")), "[SYSTEM]\r\nKaishi=1\r\n");
+}
+
+TEST(Cli, PathsSayWhereEverythingLives) {
+    TempDir home;
+    const Result r = cli("paths", "VELMORA_HOME=" + home.dir() + " VELMORA_COMPUTERNAME=ACCOUNTING-ROOM-PC-7");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(lines(r.out), (std::vector<std::string>{
+                                "ProgramDir\t" + home.dir(),
+                                "SettingsPath\t" + home.dir() + "calendar.ini",
+                                "ScheduleFilePath\t" + home.dir() + "Schedule/Schedule.dat",
+                                "MemoFilePath\t" + home.dir() + "Memo/Memo.dat",
+                                "CalendarBitmapPath\t" + home.dir() + "calendar.bmp",
+                                "BlankBitmapPath\t" + home.dir() + "blank.bmp",
+                                "ComputerName\tACCOUNTING-ROOM",
+                            }));
+}
+
+TEST(Cli, TheClockCanBeSetForTheWholeRun) {
+    TempDir home;
+    const Result r = cli("--home " + home.dir() + " settings", "VELMORA_NOW='2031/05/17 23:59:00'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("SYSTEM\tLastdate\t2031/05/17\n"), std::string::npos);
+}

@@ -1,0 +1,133 @@
+#include "settings/Startup.h"
+
+#include "core/DateText.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace velmora;
+using velmora::test::cp932;
+using velmora::test::readBytes;
+using velmora::test::TempDir;
+using velmora::test::writeBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+StartupEnvironment environmentFor(const std::string& programDir, const char* today = "2026/12/08") {
+    return StartupEnvironment{programDir, "PC-01", ScreenSize{1920, 1080}, *parseDate(today), nullptr};
+}
+
+} // namespace
+
+TEST(Startup, FirstIniIsCopiedOnlyWhenTheSettingsFileIsAbsent) {
+    TempDir dir;
+    writeBytes(dir.file("first.ini"), "[SYSTEM]\r\nKaishi=1\r\n");
+    StartupState state = runStartup(environmentFor(dir.dir()));
+    loadSettings(state);
+    EXPECT_EQ(state.settings.kaishi, 1);
+    EXPECT_EQ(readBytes(dir.file("calendar.ini")), "[SYSTEM]\r\nKaishi=1\r\n");
+
+    writeBytes(dir.file("calendar.ini"), "[SYSTEM]\r\nKaishi=0\r\n");
+    writeBytes(dir.file("first.ini"), "[SYSTEM]\r\nKaishi=1\r\nADJST=2\r\n");
+    runStartup(environmentFor(dir.dir()));
+    EXPECT_EQ(readBytes(dir.file("calendar.ini")), "[SYSTEM]\r\nKaishi=0\r\n") << "an existing file is never replaced";
+}
+
+TEST(Startup, DataFilesResolveAgainstTheProgramFolder) {
+    TempDir dir;
+    const std::string app = dir.dir() + "app/";
+    fs::create_directories(app + "data");
+    writeBytes(app + "Schedule.dat", "");
+    writeBytes(app + "data/Other.dat", "");
+    writeBytes(app + "calendar.ini", cp932("[SYSTEM]\r\nScheduleFile=Schedule.dat\r\nMemoDataFile=nowhere\\Memo.dat\r\n"
+                                           "[SCHFILE]\r\n3=data\\Other.dat\r\n[MEMODATA]\r\n0=..\\Memo.dat\r\n"));
+    // Started from another folder: relative names still mean the program folder.
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir.path());
+    const StartupState state = runStartup(environmentFor(app));
+    fs::current_path(cwd);
+
+    EXPECT_EQ(state.locations.settingsPath, app + "calendar.ini");
+    EXPECT_EQ(state.locations.scheduleFilePath, app + "Schedule.dat");
+    // The memo file named does not exist, the schedule file does: beside it.
+    EXPECT_EQ(state.locations.memoFilePath, app + "Memo.dat");
+    EXPECT_EQ(state.settings.recentScheduleFiles, std::vector<std::string>{app + "data/Other.dat"});
+    EXPECT_EQ(state.settings.recentMemoFiles, std::vector<std::string>{dir.dir() + "Memo.dat"});
+    EXPECT_EQ(state.locations.calendarBitmapPath, app + "calendar.bmp");
+    EXPECT_EQ(state.locations.blankBitmapPath, app + "blank.bmp");
+    EXPECT_EQ(state.locations.computerName, "PC-01");
+}
+
+TEST(Startup, MissingDataFilesFallBackToTheirFolders) {
+    TempDir dir;
+    const StartupState state = runStartup(environmentFor(dir.dir()));
+    EXPECT_EQ(state.locations.scheduleFilePath, dir.dir() + "Schedule/Schedule.dat");
+    EXPECT_EQ(state.locations.memoFilePath, dir.dir() + "Memo/Memo.dat");
+    EXPECT_TRUE(fs::is_directory(dir.file("Schedule")));
+    EXPECT_TRUE(fs::is_directory(dir.file("Memo")));
+    EXPECT_FALSE(fs::exists(dir.file("calendar.ini"))) << "written at the first save only";
+}
+
+TEST(Startup, TheDisplayedMonthFollowsForth) {
+    const DateValue march15 = *parseDate("2025/03/15");
+    const struct {
+        int forth;
+        const char* expected;
+    } rows[] = {
+        {0, "2026/12/01"},
+        {march15.dayNumber(), "2025/03/01"},
+        {march15.startOfMonth().dayNumber(), "2025/03/01"},
+        {99999999, "2026/12/01"}, // a damaged value shows the current month
+        {-800000, "2026/12/01"},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        writeBytes(dir.file("calendar.ini"), "[SYSTEM]\r\nForth=" + std::to_string(row.forth) + "\r\n");
+        const StartupState state = runStartup(environmentFor(dir.dir()));
+        EXPECT_EQ(formatDate(state.displayMonth), row.expected) << row.forth;
+        EXPECT_EQ(state.todayText, "2026/12/08");
+        EXPECT_EQ(formatDate(state.thisMonthStart), "2026/12/01");
+    }
+}
+
+TEST(Startup, SaveMakesTheDataFilesRelativeAndRemembersTheMonth) {
+    TempDir dir;
+    StartupState state = runStartup(environmentFor(dir.dir()));
+    loadSettings(state);
+    state.displayMonth = *parseDate("2027/01/01");
+    std::string error;
+    ASSERT_TRUE(saveSettings(state, &error)) << error;
+    ProfileFile saved(dir.file("calendar.ini"));
+    saved.load();
+    EXPECT_EQ(saved.read("SYSTEM", "ScheduleFile"), "Schedule\\Schedule.dat");
+    EXPECT_EQ(saved.read("SYSTEM", "MemoDataFile"), "Memo\\Memo.dat");
+    EXPECT_EQ(saved.read("SYSTEM", "Forth"), std::to_string(parseDate("2027/01/01")->dayNumber()));
+    EXPECT_EQ(saved.read("SYSTEM", "Lastdate"), "2026/12/08");
+
+    // The next start shows the month the user had moved to.
+    EXPECT_EQ(formatDate(runStartup(environmentFor(dir.dir())).displayMonth), "2027/01/01");
+}
+
+TEST(ProgramDir, ChosenInOrderAndThePerUserFolderIsSeeded) {
+    TempDir dir;
+    const auto writable = [](const std::string&) { return true; };
+    const auto readOnly = [](const std::string&) { return false; };
+    ProgramDirInputs in{"", "", dir.dir() + "bin", dir.dir() + "xdg", dir.dir() + "home"};
+    EXPECT_EQ(chooseProgramDir(in, writable), dir.dir() + "bin/");
+    EXPECT_EQ(chooseProgramDir(in, readOnly), dir.dir() + "xdg/Velmora/");
+    EXPECT_TRUE(fs::exists(dir.dir() + "xdg/Velmora/first.ini")) << "seeded from the templates";
+
+    writeBytes(dir.dir() + "xdg/Velmora/first.ini", "mine");
+    chooseProgramDir(in, readOnly);
+    EXPECT_EQ(readBytes(dir.dir() + "xdg/Velmora/first.ini"), "mine") << "a seeded file is never replaced";
+
+    in.xdgDataHome.clear();
+    EXPECT_EQ(chooseProgramDir(in, readOnly), dir.dir() + "home/.local/share/Velmora/");
+    in.environmentHome = dir.dir() + "env";
+    EXPECT_EQ(chooseProgramDir(in, writable), dir.dir() + "env/");
+    in.commandLineHome = dir.dir() + "cli/";
+    EXPECT_EQ(chooseProgramDir(in, writable), dir.dir() + "cli/");
+}
