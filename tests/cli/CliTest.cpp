@@ -22,8 +22,8 @@ struct Result {
 // Runs velmora-cli with the arguments (already quoted for the shell).
 Result cli(const std::string& args, const std::string& environment = "") {
     TempDir errDir;
-    const std::string command = environment + " " VELMORA_BINARY_DIR "/velmora-cli " + args + " 2>" +
-                                errDir.file("err");
+    const std::string command =
+        environment + " " VELMORA_BINARY_DIR "/velmora-cli " + args + " 2>" + errDir.file("err");
     Result r;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {

@@ -45,25 +45,24 @@ TEST_P(CommaTextRoundTrip, WritesAndReadsBack) {
     EXPECT_EQ(fromCommaText(c.text), c.items);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Items, CommaTextRoundTrip,
-    testing::Values(CommaCase{"plain", {"a", "b", "c"}, "a,b,c"},
-                    CommaCase{"blank is quoted", {"a b", "c"}, "\"a b\",c"},
-                    CommaCase{"comma is quoted", {"x,y"}, "\"x,y\""},
-                    CommaCase{"quote is doubled", {"say \"hi\""}, "\"say \"\"hi\"\"\""},
-                    CommaCase{"lone empty item", {""}, "\"\""},
-                    CommaCase{"empty item between", {"a", "", "b"}, "a,,b"},
-                    CommaCase{"japanese is not quoted", {"仕事", "個人"}, "仕事,個人"},
-                    CommaCase{"leading blank kept in quotes", {" x", "y "}, "\" x\",\"y \""}),
-    [](const auto& row) {
-        std::string n = row.param.name;
-        for (char& ch : n) {
-            if (!isalnum(static_cast<unsigned char>(ch))) {
-                ch = '_';
-            }
-        }
-        return n;
-    });
+INSTANTIATE_TEST_SUITE_P(Items, CommaTextRoundTrip,
+                         testing::Values(CommaCase{"plain", {"a", "b", "c"}, "a,b,c"},
+                                         CommaCase{"blank is quoted", {"a b", "c"}, "\"a b\",c"},
+                                         CommaCase{"comma is quoted", {"x,y"}, "\"x,y\""},
+                                         CommaCase{"quote is doubled", {"say \"hi\""}, "\"say \"\"hi\"\"\""},
+                                         CommaCase{"lone empty item", {""}, "\"\""},
+                                         CommaCase{"empty item between", {"a", "", "b"}, "a,,b"},
+                                         CommaCase{"japanese is not quoted", {"仕事", "個人"}, "仕事,個人"},
+                                         CommaCase{"leading blank kept in quotes", {" x", "y "}, "\" x\",\"y \""}),
+                         [](const auto& row) {
+                             std::string n = row.param.name;
+                             for (char& ch : n) {
+                                 if (!isalnum(static_cast<unsigned char>(ch))) {
+                                     ch = '_';
+                                 }
+                             }
+                             return n;
+                         });
 
 struct SplitCase {
     const char* text;
@@ -72,11 +71,11 @@ struct SplitCase {
 
 TEST(CommaText, SplitsAtCommasAndBlanksOutsideQuotes) {
     const SplitCase cases[] = {
-        {"a b,c", {"a", "b", "c"}},        // blanks separate too
-        {"  a ,  b  ", {"a", "b"}},        // blanks around items vanish
-        {"a,", {"a", ""}},                 // a trailing comma adds an empty item
-        {"a, ", {"a"}},                    // ...but not when blanks follow it
-        {"\"ab\"cd", {"ab", "cd"}},        // text after a closing quote is a new item
+        {"a b,c", {"a", "b", "c"}}, // blanks separate too
+        {"  a ,  b  ", {"a", "b"}}, // blanks around items vanish
+        {"a,", {"a", ""}},          // a trailing comma adds an empty item
+        {"a, ", {"a"}},             // ...but not when blanks follow it
+        {"\"ab\"cd", {"ab", "cd"}}, // text after a closing quote is a new item
         {"\"unterminated", {"unterminated"}},
         {"\"a\"\"b\",c", {"a\"b", "c"}},
         {"", {}},

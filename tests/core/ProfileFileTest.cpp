@@ -94,7 +94,8 @@ TEST(ProfileFile, WritesInPlaceAppendsAndKeepsOtherBytes) {
     ASSERT_TRUE(f.writeString("a", "K1", "new"));
     ASSERT_TRUE(f.writeString("A", "k2", "added"));
     ASSERT_TRUE(f.writeString("C", "c", "仕事"));
-    EXPECT_EQ(f.bytes(), "[A]\r\nk1=new\r\n" + odd + "k2=added\r\n\r\n[B]\r\nx=1\r\n[C]\r\nc=" + cp932("仕事") + "\r\n");
+    EXPECT_EQ(f.bytes(),
+              "[A]\r\nk1=new\r\n" + odd + "k2=added\r\n\r\n[B]\r\nx=1\r\n[C]\r\nc=" + cp932("仕事") + "\r\n");
 
     // A character code page 932 cannot hold is refused, and nothing changes.
     const std::string before = f.bytes();

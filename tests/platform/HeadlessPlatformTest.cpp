@@ -11,7 +11,8 @@ using namespace velmora;
 TEST(HeadlessPlatform, ComputerNameIsAtMostFifteenCharacters) {
     EXPECT_EQ(truncateComputerName("SHORT"), "SHORT");
     EXPECT_EQ(truncateComputerName("ABCDEFGHIJKLMNOPQ"), "ABCDEFGHIJKLMNO");
-    EXPECT_EQ(truncateComputerName("経理部のパソコン一号機です追加の文字"), "経理部のパソコン一号機です追加"); // whole characters
+    EXPECT_EQ(truncateComputerName("経理部のパソコン一号機です追加の文字"),
+              "経理部のパソコン一号機です追加"); // whole characters
 
     ::setenv("VELMORA_COMPUTERNAME", "SECOND-COMPUTER-IN-TEST", 1);
     EXPECT_EQ(HeadlessPlatform().computerName(), "SECOND-COMPUTER");

@@ -1,4 +1,5 @@
 #include "settings/Settings.h"
+#include "settings/Templates.h"
 
 #include "core/DateText.h"
 #include "support/TestSupport.h"
@@ -21,8 +22,12 @@ using Values = std::map<std::string, std::string>; // "SECTION/Key" -> value
 const DateValue kToday = *parseDate("2026/12/08");
 
 SaveContext contextFor(const std::string& programDir) {
-    return SaveContext{programDir, programDir + "Schedule/Schedule.dat", programDir + "Memo/Memo.dat",
-                       kToday.startOfMonth(), kToday.startOfMonth(), kToday};
+    return SaveContext{programDir,
+                       programDir + "Schedule/Schedule.dat",
+                       programDir + "Memo/Memo.dat",
+                       kToday.startOfMonth(),
+                       kToday.startOfMonth(),
+                       kToday};
 }
 
 Values valuesOf(const Settings& s, const SaveContext& context) {
@@ -107,11 +112,12 @@ TEST(Settings, LegacyFileReadsAsTheUserMeantIt) {
     EXPECT_EQ(s.ptnStr, "0100000");
     EXPECT_EQ(s.weekName, " 日,月,火,水,木,金,土 ");
     EXPECT_EQ(s.samplefile, "（なし）"); // our own picture is never the base
-    EXPECT_EQ(s.fbgTrans, 100);         // not a number: the default
+    EXPECT_EQ(s.fbgTrans, 100);          // not a number: the default
     EXPECT_FALSE(s.furikae);
     EXPECT_EQ(s.yohakuT2, 12); // absent: the month margin
     EXPECT_EQ(s.yohakuB2, 30);
-    EXPECT_EQ(s.recentScheduleFiles, (std::vector<std::string>{dir.dir() + "shared/Schedule.dat", app + "other/Work.dat"}));
+    EXPECT_EQ(s.recentScheduleFiles,
+              (std::vector<std::string>{dir.dir() + "shared/Schedule.dat", app + "other/Work.dat"}));
 
     const FontSpec schedule{"ＭＳ ゴシック", 11, 255, false, false, true, true};
     EXPECT_EQ(s.font(FontPart::Schedule), schedule);
@@ -253,8 +259,9 @@ TEST(FontStyleText, FourCharactersBoldItalicUnderlineStrikeOut) {
         const char* text;
         std::array<bool, 4> bits;
     } rows[] = {
-        {"1100", {true, true, false, false}}, {"0011", {false, false, true, true}}, {"1", {true, false, false, false}},
-        {"", {false, false, false, false}},   {"x1y1", {false, true, false, true}}, {"2000", {true, false, false, false}},
+        {"1100", {true, true, false, false}}, {"0011", {false, false, true, true}},
+        {"1", {true, false, false, false}},   {"", {false, false, false, false}},
+        {"x1y1", {false, true, false, true}}, {"2000", {true, false, false, false}},
     };
     for (const auto& row : rows) {
         FontSpec f{"face", 10, 0, true, true, true, true};
@@ -262,4 +269,15 @@ TEST(FontStyleText, FourCharactersBoldItalicUnderlineStrikeOut) {
         EXPECT_EQ((std::array<bool, 4>{f.bold, f.italic, f.underline, f.strikeOut}), row.bits) << row.text;
     }
     EXPECT_EQ(fontStyleText(FontSpec{"f", 1, 0, true, false, false, true}), "1001");
+}
+
+TEST(Settings, TheTemplateOfANewInstallationHoldsTheDefaults) {
+    // first.ini is what a new user starts from; it must not drift from the table.
+    const TemplateFile* first = findTemplate("first.ini");
+    ASSERT_NE(first, nullptr);
+    ProfileFile file;
+    file.parse(first->bytes());
+    EXPECT_EQ(valuesOf(readBoth(file, "/app/"), contextFor("/app/")),
+              valuesOf(readBoth(ProfileFile(), "/app/"), contextFor("/app/")));
+    EXPECT_TRUE(file.read("FONT", "Fusen_FontSize").has_value());
 }
