@@ -223,7 +223,7 @@ NameValueList ProfileFile::readSection(std::string_view section) const {
         if (trim(l.text).find('=') == npos) {
             list.appendLine(l.name);
         } else {
-            list.append(l.name, l.value);
+            list.append(l.name, stripQuotes(l.value));
         }
     }
     return list;

@@ -43,7 +43,8 @@ public:
     std::vector<std::string> sectionNames() const;
     // Names of the section's keys in file order (duplicates included).
     std::vector<std::string> keyNames(std::string_view section) const;
-    // The section's lines as "name=value", values as stored (quotes kept).
+    // The section's lines as "name=value", each value as read() gives it
+    // (one pair of enclosing quotes removed); a line without "=" as its name.
     NameValueList readSection(std::string_view section) const;
 
     // Sets a key in place, or appends it to its section, or appends a new

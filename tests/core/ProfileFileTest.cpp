@@ -52,7 +52,8 @@ TEST(ProfileFile, ReadsWithProfileSemantics) {
     EXPECT_EQ(f.keyNames("SYSTEM"),
               (std::vector<std::string>{"Name", "dq", "sq", "half", "mixed", "dup", "DUP", "bare line", "jp"}));
     const NameValueList section = f.readSection("System");
-    EXPECT_EQ(section.find("dq"), "\"quoted\""); // whole sections keep their quotes
+    EXPECT_EQ(section.find("dq"), "quoted"); // each value read as a single key reads
+    EXPECT_EQ(section.find("mixed"), "\"a'");
     EXPECT_EQ(section.line(7), "bare line");
 }
 

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "core/Clock.h"
+#include "core/NameValueList.h"
+#include "core/UserFeedback.h"
+#include "schedule/ChangeWatch.h"
+#include "schedule/ScheduleKey.h"
+#include "schedule/UserLock.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// The sections of the schedule data file the store holds, in save order.
+enum class ScheduleSection {
+    Day,
+    Year,
+    Month,
+    Week,
+    Popup,
+    ColorOpt,
+    IntOpt,
+    FontName,
+    FromTo,
+    PtnOpt,
+    HolidayOpt,
+    PopupFile,
+    PopupOpt,
+    PopupStat,
+    PopupTime,
+};
+inline constexpr std::size_t kScheduleSectionCount = 15;
+
+// "DAY", "COLOROPT", ...
+std::string_view scheduleSectionName(ScheduleSection section);
+
+enum class SaveResult {
+    Saved,
+    Refused, // the user lock did not allow it; nothing was written
+    Failed,  // the file could not be written; the old file is intact
+};
+
+// Adds `path` at the front of a recent-file list, dropping other copies of it.
+void moveToFront(std::vector<std::string>& recent, const std::string& path);
+
+// The schedule data file in memory: every section as an ordered name=value
+// list, with the snapshots that let a save write only what changed. Entry
+// lists of DAY and YEAR (and the day names of WEEK and MONTH) hold their value
+// exactly as the file's text, quotes included.
+class ScheduleStore {
+public:
+    ScheduleStore(std::string programDir, std::string computerName, const Clock& clock, UserFeedback& feedback);
+
+    void setPath(std::string path);
+    const std::string& path() const { return m_path; }
+    // The recent schedule files (settings section SCHFILE), updated by load and save.
+    void setRecentFiles(std::vector<std::string>* recent) { m_recent = recent; }
+
+    // Fills the store from the file, creating a missing file from the
+    // program folder's "Yasumi.dat" (or empty) owned by this computer. The
+    // POPUPSTAT and POPUPTIME lists are the reminders' and survive a load.
+    void load();
+    // Writes the store back under the quiet user lock: compared sections only
+    // when changed, the others always. `release` also frees the lock and
+    // stamps the save. A refusal keeps the edits in memory (and says so when
+    // edits would be lost); a failed write is reported and keeps the old file.
+    SaveResult save(bool release);
+
+    NameValueList& section(ScheduleSection s) { return m_sections[static_cast<std::size_t>(s)]; }
+    const NameValueList& section(ScheduleSection s) const { return m_sections[static_cast<std::size_t>(s)]; }
+    NameValueList& entryLists(EntryKind kind);
+
+    // True when a compared section differs from the file as last read or written.
+    bool hasUnsavedEdits() const;
+
+    // Appends a typed text to the list of `date` in the kind's section, as
+    // the schedule list window stores it; returns the new entry's key.
+    ScheduleKey appendEntry(EntryKind kind, DateValue date, std::string_view typed);
+
+    const FileOwnership& ownership() const { return m_ownership; }
+    const std::string& computerName() const { return m_computerName; }
+    ChangeWatch& watch() { return m_watch; }
+    // Takes the interactive user lock with its messages and questions.
+    bool lockForEditing();
+
+private:
+    static constexpr std::size_t kComparedCount = 11;
+    static bool isCompared(ScheduleSection s);
+    static std::string textOf(const NameValueList& list);
+    void takeSnapshots();
+
+    std::string m_programDir;
+    std::string m_computerName;
+    const Clock& m_clock;
+    UserFeedback& m_feedback;
+    std::string m_path;
+    std::vector<std::string>* m_recent = nullptr;
+    std::array<NameValueList, kScheduleSectionCount> m_sections;
+    std::array<std::string, kScheduleSectionCount> m_snapshots;
+    FileOwnership m_ownership;
+    ChangeWatch m_watch;
+};
+
+} // namespace velmora
