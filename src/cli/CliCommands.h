@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/UserFeedback.h"
 #include "platform/Platform.h"
+#include "schedule/ScheduleStore.h"
 #include "settings/Startup.h"
+
+#include <memory>
 
 #include <iosfwd>
 #include <optional>
@@ -30,9 +34,44 @@ struct CliContext {
 
     // The start-up steps as the resident program runs them.
     StartupState startUp() const;
+    // The time the command works at: --today with the clock's time of day, or the clock.
+    DateValue now() const;
 };
+
+// Messages go to stderr; a question is answered OK only when told so.
+class CliFeedback : public UserFeedback {
+public:
+    CliFeedback(std::ostream& err, bool answerOk) : m_err(err), m_answerOk(answerOk) {}
+    void showMessage(std::string_view text) override;
+    bool confirm(std::string_view text) override;
+
+private:
+    std::ostream& m_err;
+    bool m_answerOk;
+};
+
+// The program's state after start-up with the schedule file loaded, as the
+// resident program holds it.
+struct Session {
+    Session(CliContext& context, bool answerOk);
+
+    CliContext& context;
+    StartupState state;
+    FixedClock clock;
+    CliFeedback feedback;
+    ScheduleStore schedule;
+};
+
+// Takes "--yes" out of the arguments; true when it was there.
+bool takeFlag(std::vector<std::string>& args, const std::string& flag);
+// Fails with a usage error when arguments are left.
+void noArguments(const std::vector<std::string>& args, std::size_t from = 0);
 
 int runSettings(CliContext& context, const std::vector<std::string>& args);
 int runPaths(CliContext& context, const std::vector<std::string>& args);
+int runAdd(CliContext& context, const std::vector<std::string>& args);
+int runLock(CliContext& context, const std::vector<std::string>& args);
+int runUnlock(CliContext& context, const std::vector<std::string>& args);
+int runWatch(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace velmora::cli

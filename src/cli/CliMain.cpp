@@ -3,6 +3,7 @@
 #include "core/DateText.h"
 #include "platform/StartupEnvironment.h"
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -20,14 +21,22 @@ constexpr const char* kUsageText = "usage: velmora-cli [--home DIR] [--today yyy
                                    "commands:\n"
                                    "  settings [--save]   print every setting as SECTION<TAB>Key<TAB>value;\n"
                                    "                      --save then writes the settings file\n"
-                                   "  paths               print where the program's files live\n";
+                                   "  paths               print where the program's files live\n"
+                                   "  add DATE TEXT [--yes]\n"
+                                   "                      take the schedule lock, add TEXT to DATE (yyyy/mm/dd),\n"
+                                   "                      save and release; --yes answers OK to the owner question\n"
+                                   "  lock [--yes]        take the schedule lock and keep it\n"
+                                   "  unlock              save the schedule file, releasing the lock\n"
+                                   "  watch [--interval MS] [--timeout S]\n"
+                                   "                      watch the schedule file; print its dated entries after\n"
+                                   "                      the first reload (status 1 when none came in time)\n";
 
 using Command = std::function<int(CliContext&, const std::vector<std::string>&)>;
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
-        {"settings", runSettings},
-        {"paths", runPaths},
+        {"settings", runSettings}, {"paths", runPaths},   {"add", runAdd},
+        {"lock", runLock},         {"unlock", runUnlock}, {"watch", runWatch},
     };
     return table;
 }
@@ -44,6 +53,47 @@ int usage(std::ostream& err, const std::string& message) {
 
 StartupState CliContext::startUp() const {
     return runStartup(makeStartupEnvironment(platform, clock, home, today));
+}
+
+DateValue CliContext::now() const {
+    const DateValue clockNow = clock.now();
+    if (!today) {
+        return clockNow;
+    }
+    return DateValue(today->value() + (clockNow.value() - clockNow.dayNumber()));
+}
+
+void CliFeedback::showMessage(std::string_view text) {
+    m_err << text << "\n";
+}
+
+bool CliFeedback::confirm(std::string_view text) {
+    m_err << text << (m_answerOk ? " -> OK" : " -> キャンセル") << "\n";
+    return m_answerOk;
+}
+
+Session::Session(CliContext& c, bool answerOk)
+    : context(c), state(c.startUp()), clock(c.now()), feedback(c.err, answerOk),
+      schedule(state.locations.programDir, state.locations.computerName, clock, feedback) {
+    loadSettings(state);
+    schedule.setPath(state.locations.scheduleFilePath);
+    schedule.setRecentFiles(&state.settings.recentScheduleFiles);
+    schedule.load();
+}
+
+bool takeFlag(std::vector<std::string>& args, const std::string& flag) {
+    const auto it = std::find(args.begin(), args.end(), flag);
+    if (it == args.end()) {
+        return false;
+    }
+    args.erase(it);
+    return true;
+}
+
+void noArguments(const std::vector<std::string>& args, std::size_t from) {
+    if (args.size() > from) {
+        throw UsageError{"unexpected argument " + args[from]};
+    }
 }
 
 int main(int argc, char** argv) {

@@ -4,22 +4,10 @@
 
 namespace velmora::cli {
 
-namespace {
-
-void noArguments(const std::vector<std::string>& args, std::size_t from) {
-    if (args.size() > from) {
-        throw UsageError{"unexpected argument " + args[from]};
-    }
-}
-
-} // namespace
-
 int runSettings(CliContext& context, const std::vector<std::string>& args) {
-    bool save = false;
-    if (!args.empty() && args[0] == "--save") {
-        save = true;
-    }
-    noArguments(args, save ? 1 : 0);
+    std::vector<std::string> rest = args;
+    const bool save = takeFlag(rest, "--save");
+    noArguments(rest);
 
     StartupState state = context.startUp();
     loadSettings(state);
@@ -38,7 +26,7 @@ int runSettings(CliContext& context, const std::vector<std::string>& args) {
 }
 
 int runPaths(CliContext& context, const std::vector<std::string>& args) {
-    noArguments(args, 0);
+    noArguments(args);
     const StartupState state = context.startUp();
     const DataLocations& loc = state.locations;
     const std::pair<const char*, const std::string*> rows[] = {

@@ -1,53 +1,25 @@
+#include "CliRunner.h"
 #include "core/Cp932.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <sstream>
-#include <sys/wait.h>
+#include <algorithm>
+#include <filesystem>
 
 using velmora::test::readBytes;
 using velmora::test::TempDir;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Result = velmora::test::CliResult;
 
-// Runs velmora-cli with the arguments (already quoted for the shell).
 Result cli(const std::string& args, const std::string& environment = "") {
-    TempDir errDir;
-    const std::string command =
-        environment + " " VELMORA_BINARY_DIR "/velmora-cli " + args + " 2>" + errDir.file("err");
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        ADD_FAILURE() << "cannot run " << command;
-        return r;
-    }
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        r.out.append(buffer.data(), n);
-    }
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = readBytes(errDir.file("err"));
-    return r;
+    return velmora::test::runCli(args, environment);
 }
 
 std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) {
-        out.push_back(l);
-    }
-    return out;
+    return velmora::test::outputLines(text);
 }
 
 } // namespace
