@@ -19,8 +19,8 @@ std::string scheduleFile(int days) {
     std::string utf8 = "[DAY]\r\n";
     const DateValue first = *parseDate("1990/01/01");
     for (int i = 0; i < days; ++i) {
-        utf8 +=
-            formatDate(first.addDays(i)) + "=\"打ち合わせ " + std::to_string(i) + " \",\"第二会議室で資料確認 \"\r\n";
+        utf8 += formatDate(first.addDays(i)) + "=\"定例打ち合わせ（営業部・開発部合同） " + std::to_string(i) +
+                " \",\"第二会議室で来期の予算資料を確認、議事録を共有する \"\r\n";
     }
     utf8 += "[COLOROPT]\r\n";
     for (int i = 0; i < days; i += 10) {

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/Clock.h"
+#include "core/NameValueList.h"
+#include "core/UserFeedback.h"
+#include "memos/MemoFiles.h"
+#include "schedule/ChangeWatch.h"
+#include "schedule/ScheduleStore.h"
+#include "schedule/UserLock.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// The memo data file ("Memo.dat") in memory: which memo windows exist, most
+// recently activated first (MEMOFILE), and how each looks (MEMOOPT). The file
+// is shared like the schedule data file, under the same user lock and change
+// watch. The memo files themselves lie in the data file's folder.
+class MemoStore {
+public:
+    MemoStore(std::string computerName, const Clock& clock, UserFeedback& feedback);
+    // The watch's reload refers to this object.
+    MemoStore(const MemoStore&) = delete;
+    MemoStore& operator=(const MemoStore&) = delete;
+
+    void setPath(std::string memoDataPath);
+    const std::string& path() const { return m_path; }
+    // The memo folder, with its trailing separator.
+    std::string folder() const;
+    // The recent memo data files (settings section MEMODATA), updated by load and save.
+    void setRecentFiles(std::vector<std::string>* recent) { m_recent = recent; }
+
+    // Fills the lists from the file. A missing file is created owned by this
+    // computer, and the memo sections are taken over from the schedule data
+    // file, where older versions kept them.
+    void load(const std::string& scheduleFilePath);
+    // Writes both lists back under the quiet user lock; `stamp` also frees the
+    // lock and records this computer and the time. A failed write is reported
+    // and keeps the old file and the lists in memory.
+    SaveResult save(bool stamp);
+
+    NameValueList& memoFiles() { return m_memoFiles; }
+    const NameValueList& memoFiles() const { return m_memoFiles; }
+    NameValueList& memoOptions() { return m_memoOptions; }
+    const NameValueList& memoOptions() const { return m_memoOptions; }
+
+    // Lists a memo file as the most recent one, with no look of its own yet;
+    // false (nothing changed) for a name that carries no memo number. The
+    // memo file itself is written by its window.
+    bool addMemo(const std::string& fileName);
+    // Picks the next free number in the memo folder and lists its file;
+    // returns the file name.
+    std::string addNewMemo();
+
+    MemoLook look(const std::string& fileName) const;
+    // Sets the memo's look; the frame colour is kept only for frame mode 2.
+    void setLook(const std::string& fileName, const MemoLook& look, int frameColor = 0);
+
+    // Puts a memo file into the drawer: renames it to its drawer name, drops
+    // it from MEMOFILE and saves with a stamp. nullopt when nothing was
+    // renamed (the name is not a plain file in the memo folder, or the drawer
+    // name is taken); the reason has been reported.
+    std::optional<SaveResult> moveToDrawer(const std::string& fileName);
+    // Takes a drawer file ("MEMO0003.$$$") back out as the most recent memo.
+    std::optional<SaveResult> takeFromDrawer(const std::string& drawerName);
+
+    const FileOwnership& ownership() const { return m_ownership; }
+    const std::string& computerName() const { return m_computerName; }
+    ChangeWatch& watch() { return m_watch; }
+    // Takes the interactive user lock with its messages and questions.
+    bool lockForEditing();
+
+private:
+    bool renameInFolder(const std::string& from, const std::string& to);
+
+    std::string m_computerName;
+    const Clock& m_clock;
+    UserFeedback& m_feedback;
+    std::string m_path;
+    std::string m_scheduleFilePath;
+    std::vector<std::string>* m_recent = nullptr;
+    NameValueList m_memoFiles;
+    NameValueList m_memoOptions;
+    FileOwnership m_ownership;
+    ChangeWatch m_watch;
+};
+
+} // namespace velmora
