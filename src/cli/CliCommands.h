@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/UserFeedback.h"
+#include "memos/MemoStore.h"
 #include "platform/Platform.h"
 #include "schedule/ScheduleStore.h"
 #include "settings/Startup.h"
@@ -54,12 +55,14 @@ private:
 // resident program holds it.
 struct Session {
     Session(CliContext& context, bool answerOk);
+    ~Session();
 
     CliContext& context;
     StartupState state;
     FixedClock clock;
     CliFeedback feedback;
     ScheduleStore schedule;
+    MemoStore memos;
 };
 
 // Takes "--yes" out of the arguments; true when it was there.
@@ -73,5 +76,8 @@ int runAdd(CliContext& context, const std::vector<std::string>& args);
 int runLock(CliContext& context, const std::vector<std::string>& args);
 int runUnlock(CliContext& context, const std::vector<std::string>& args);
 int runWatch(CliContext& context, const std::vector<std::string>& args);
+int runBackup(CliContext& context, const std::vector<std::string>& args);
+int runBackups(CliContext& context, const std::vector<std::string>& args);
+int runRestore(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace velmora::cli

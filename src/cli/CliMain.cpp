@@ -29,14 +29,28 @@ constexpr const char* kUsageText = "usage: velmora-cli [--home DIR] [--today yyy
                                    "  unlock              save the schedule file, releasing the lock\n"
                                    "  watch [--interval MS] [--timeout S]\n"
                                    "                      watch the schedule file; print its dated entries after\n"
-                                   "                      the first reload (status 1 when none came in time)\n";
+                                   "                      the first reload (status 1 when none came in time)\n"
+                                   "  backup [schedule|memo|both]\n"
+                                   "                      make a backup generation of the data files in use\n"
+                                   "  backups             list the restore menu: name<TAB>caption<TAB>enabled\n"
+                                   "  restore BUSchN|BUMemoN [--yes]\n"
+                                   "                      restore that generation of the file in use\n";
 
 using Command = std::function<int(CliContext&, const std::vector<std::string>&)>;
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
-        {"settings", runSettings}, {"paths", runPaths},   {"add", runAdd},
-        {"lock", runLock},         {"unlock", runUnlock}, {"watch", runWatch},
+        // clang-format off
+        {"settings", runSettings},
+        {"paths", runPaths},
+        {"add", runAdd},
+        {"lock", runLock},
+        {"unlock", runUnlock},
+        {"watch", runWatch},
+        {"backup", runBackup},
+        {"backups", runBackups},
+        {"restore", runRestore},
+        // clang-format on
     };
     return table;
 }
@@ -74,11 +88,25 @@ bool CliFeedback::confirm(std::string_view text) {
 
 Session::Session(CliContext& c, bool answerOk)
     : context(c), state(c.startUp()), clock(c.now()), feedback(c.err, answerOk),
-      schedule(state.locations.programDir, state.locations.computerName, clock, feedback) {
-    loadSettings(state);
+      schedule(state.locations.programDir, state.locations.computerName, clock, feedback),
+      memos(state.locations.computerName, clock, feedback) {
     schedule.setPath(state.locations.scheduleFilePath);
     schedule.setRecentFiles(&state.settings.recentScheduleFiles);
     schedule.load();
+    memos.setPath(state.locations.memoFilePath);
+    memos.setRecentFiles(&state.settings.recentMemoFiles);
+    memos.load(state.locations.scheduleFilePath);
+    loadSettings(state);
+}
+
+Session::~Session() {
+    // As the program does when it ends: the data files in use and the recent
+    // lists go into the settings, so the next run finds the same files.
+    std::string error;
+    if (!saveSettings(state, &error)) {
+        context.err << "velmora-cli: 設定ファイルを保存できませんでした: " << state.locations.settingsPath << ": "
+                    << error << "\n";
+    }
 }
 
 bool takeFlag(std::vector<std::string>& args, const std::string& flag) {

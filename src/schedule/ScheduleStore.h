@@ -52,6 +52,9 @@ void moveToFront(std::vector<std::string>& recent, const std::string& path);
 class ScheduleStore {
 public:
     ScheduleStore(std::string programDir, std::string computerName, const Clock& clock, UserFeedback& feedback);
+    // The watch's reload refers to this object.
+    ScheduleStore(const ScheduleStore&) = delete;
+    ScheduleStore& operator=(const ScheduleStore&) = delete;
 
     void setPath(std::string path);
     const std::string& path() const { return m_path; }

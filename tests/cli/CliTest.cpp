@@ -87,3 +87,37 @@ TEST(Cli, TheClockCanBeSetForTheWholeRun) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("SYSTEM\tLastdate\t2031/05/17\n"), std::string::npos);
 }
+
+TEST(Cli, BackupListAndRestoreGenerations) {
+    TempDir home;
+    const std::string at = "--home " + home.dir() + " ";
+    EXPECT_EQ(cli(at + "backup").status, 1) << "no generations are kept by default";
+    EXPECT_FALSE(std::filesystem::exists(home.file("SBK")));
+
+    velmora::test::writeBytes(home.file("calendar.ini"), "[SYSTEM]\r\nBackUpCount=3\r\n");
+    ASSERT_EQ(cli(at + "add 2026/12/24 最初").status, 0);
+    const Result first = cli(at + "--today 2026/12/01 backup schedule");
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(lines(first.out).at(0).substr(0, 7), "BUSch1\t");
+    ASSERT_EQ(cli(at + "add 2026/12/25 二番目").status, 0);
+    ASSERT_EQ(cli(at + "--today 2026/12/02 backup").status, 0);
+
+    const auto menu = lines(cli(at + "backups").out);
+    ASSERT_EQ(menu.size(), 3u);
+    EXPECT_EQ(menu[0].substr(0, 18), "BUSch2\t2026/12/02 ") << "newest first";
+    EXPECT_EQ(menu[0].substr(menu[0].size() - 2), "\t1");
+    EXPECT_EQ(menu[1].substr(0, 18), "BUSch1\t2026/12/01 ");
+    EXPECT_EQ(menu[2].substr(0, 7), "BUMemo1");
+
+    const Result restored = cli(at + "restore BUSch1");
+    ASSERT_EQ(restored.status, 0) << restored.err;
+    EXPECT_EQ(restored.out, home.file("Schedule/Schedule.dat") + "\n");
+    const std::string bytes = readBytes(home.file("Schedule/Schedule.dat"));
+    EXPECT_NE(bytes.find("2026/12/24"), std::string::npos);
+    EXPECT_EQ(bytes.find("2026/12/25"), std::string::npos) << "the later entry is gone with the restore";
+
+    const Result missing = cli(at + "restore BUMemo9");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("BUMemo9 のバックアップはありません"), std::string::npos);
+    EXPECT_EQ(cli(at + "restore Schedule.dat").status, 2);
+}
