@@ -66,7 +66,7 @@ int runBackup(CliContext& context, const std::vector<std::string>& args) {
 
 int runBackups(CliContext& context, const std::vector<std::string>& args) {
     noArguments(args);
-    Session session(context, false);
+    Session session(context, false, false);
     // The menu lists nothing while its item is hidden.
     if (session.state.settings.menuOptions.value(kRestoreMenuItem) == "OFF") {
         return kOk;

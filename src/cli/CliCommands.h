@@ -54,7 +54,9 @@ private:
 // The program's state after start-up with the schedule file loaded, as the
 // resident program holds it.
 struct Session {
-    Session(CliContext& context, bool answerOk);
+    // `writesBack`: the command ends as the program does, saving the
+    // settings (the files in use, the recent lists); queries leave them.
+    Session(CliContext& context, bool answerOk, bool writesBack = true);
     ~Session();
 
     CliContext& context;
@@ -63,6 +65,7 @@ struct Session {
     CliFeedback feedback;
     ScheduleStore schedule;
     MemoStore memos;
+    bool writesBack;
 };
 
 // Takes "--yes" out of the arguments; true when it was there.
@@ -79,5 +82,7 @@ int runWatch(CliContext& context, const std::vector<std::string>& args);
 int runBackup(CliContext& context, const std::vector<std::string>& args);
 int runBackups(CliContext& context, const std::vector<std::string>& args);
 int runRestore(CliContext& context, const std::vector<std::string>& args);
+int runHolidays(CliContext& context, const std::vector<std::string>& args);
+int runOldCalendar(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace velmora::cli

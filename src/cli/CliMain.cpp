@@ -34,7 +34,12 @@ constexpr const char* kUsageText = "usage: velmora-cli [--home DIR] [--today yyy
                                    "                      make a backup generation of the data files in use\n"
                                    "  backups             list the restore menu: name<TAB>caption<TAB>enabled\n"
                                    "  restore BUSchN|BUMemoN [--yes]\n"
-                                   "                      restore that generation of the file in use\n";
+                                   "                      restore that generation of the file in use\n"
+    "  holidays YEAR [YEAR2]\n"
+    "                      every holiday the month calendars of those years show:\n"
+    "                      yyyy/mm/dd<TAB>name\n"
+    "  oldcal FROM [TO]    old-calendar date, rokuyou and leap flag of each day:\n"
+    "                      yyyy/mm/dd<TAB>mm/dd<TAB>rokuyou<TAB>leap\n";
 
 using Command = std::function<int(CliContext&, const std::vector<std::string>&)>;
 
@@ -50,6 +55,8 @@ const std::map<std::string, Command>& commands() {
         {"backup", runBackup},
         {"backups", runBackups},
         {"restore", runRestore},
+        {"holidays", runHolidays},
+        {"oldcal", runOldCalendar},
         // clang-format on
     };
     return table;
@@ -86,10 +93,10 @@ bool CliFeedback::confirm(std::string_view text) {
     return m_answerOk;
 }
 
-Session::Session(CliContext& c, bool answerOk)
+Session::Session(CliContext& c, bool answerOk, bool writes)
     : context(c), state(c.startUp()), clock(c.now()), feedback(c.err, answerOk),
       schedule(state.locations.programDir, state.locations.computerName, clock, feedback),
-      memos(state.locations.computerName, clock, feedback) {
+      memos(state.locations.computerName, clock, feedback), writesBack(writes) {
     schedule.setPath(state.locations.scheduleFilePath);
     schedule.setRecentFiles(&state.settings.recentScheduleFiles);
     schedule.load();
@@ -103,7 +110,7 @@ Session::~Session() {
     // As the program does when it ends: the data files in use and the recent
     // lists go into the settings, so the next run finds the same files.
     std::string error;
-    if (!saveSettings(state, &error)) {
+    if (writesBack && !saveSettings(state, &error)) {
         context.err << "velmora-cli: 設定ファイルを保存できませんでした: " << state.locations.settingsPath << ": "
                     << error << "\n";
     }

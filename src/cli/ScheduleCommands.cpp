@@ -90,7 +90,7 @@ int runWatch(CliContext& context, const std::vector<std::string>& args) {
     const int intervalMs = interval.empty() ? 5000 : parsePositive(interval, "--interval");
     const int timeoutS = timeout.empty() ? 60 : parsePositive(timeout, "--timeout");
 
-    Session session(context, false);
+    Session session(context, false, false);
     ChangeWatch& watch = session.schedule.watch();
     watch.setWait([](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
     context.out << "watching\t" << session.schedule.path() << std::endl;

@@ -277,7 +277,9 @@ TEST(Settings, TheTemplateOfANewInstallationHoldsTheDefaults) {
     ASSERT_NE(first, nullptr);
     ProfileFile file;
     file.parse(first->bytes());
-    EXPECT_EQ(valuesOf(readBoth(file, "/app/"), contextFor("/app/")),
-              valuesOf(readBoth(ProfileFile(), "/app/"), contextFor("/app/")));
+    Values fromTemplate = valuesOf(readBoth(file, "/app/"), contextFor("/app/"));
+    // The holiday list is data of its own; everything else is the table's defaults.
+    std::erase_if(fromTemplate, [](const auto& v) { return v.first.rfind("HOLIDAY/", 0) == 0; });
+    EXPECT_EQ(fromTemplate, valuesOf(readBoth(ProfileFile(), "/app/"), contextFor("/app/")));
     EXPECT_TRUE(file.read("FONT", "Fusen_FontSize").has_value());
 }
