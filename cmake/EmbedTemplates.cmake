@@ -1,4 +1,5 @@
 # Writes a C++ source holding the template files byte for byte.
+string(REPLACE "|" ";" INPUTS "${INPUTS}")
 set(body "")
 set(table "")
 foreach(input IN LISTS INPUTS)
