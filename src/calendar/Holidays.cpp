@@ -118,7 +118,8 @@ std::vector<DateValue> candidateDates(const std::string& key, int year, const Na
                 const DateValue first = *DateValue::fromDate(y, m, 1);
                 const int w = first.weekday();
                 for (int occurrence = 0; occurrence < 5; ++occurrence) {
-                    if (static_cast<std::size_t>(occurrence) >= rule.size() || rule[static_cast<std::size_t>(occurrence)] == "0" ||
+                    if (static_cast<std::size_t>(occurrence) >= rule.size() ||
+                        rule[static_cast<std::size_t>(occurrence)] == "0" ||
                         rule[static_cast<std::size_t>(occurrence)].empty()) {
                         continue;
                     }
@@ -188,8 +189,7 @@ void HolidayCalendar::substituteAfter(DateValue sunday, bool furikae) {
     }
 }
 
-void HolidayCalendar::computeHolidays(const Settings& settings, DateValue displayMonth,
-                                      const HolidaySources& sources) {
+void HolidayCalendar::computeHolidays(const Settings& settings, DateValue displayMonth, const HolidaySources& sources) {
     m_computed.clear();
     const DateValue month = displayMonth.startOfMonth();
     const DaySpan window = dayWindow(settings, month);
