@@ -1,6 +1,7 @@
 #include "calendar/Holidays.h"
 
 #include "core/DateText.h"
+#include "schedule/EntryRules.h"
 #include "settings/Settings.h"
 
 #include <charconv>
@@ -40,42 +41,6 @@ int equinoxDay(int year, double coefficient, int baseYear) {
     return static_cast<int>(std::trunc(v));
 }
 
-// The month filter of a weekly rule: twelve "1"/"0" by month, "0" for every
-// month, or one month number.
-bool monthPasses(const std::string& filter, int month) {
-    if (filter.empty() || filter == "0") {
-        return true;
-    }
-    if (filter.size() == 12) {
-        return filter[static_cast<std::size_t>(month - 1)] == '1';
-    }
-    return toInt(filter) == month;
-}
-
-std::vector<std::string> splitCommas(const std::string& s) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const auto comma = s.find(',', start);
-        parts.push_back(s.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos) {
-            return parts;
-        }
-        start = comma + 1;
-    }
-}
-
-// The FROMTO period of an entry excludes the date (compared as text).
-bool outsidePeriod(const std::string& period, const std::string& dateText) {
-    if (period.empty()) {
-        return false;
-    }
-    if (period[0] != '_' && dateText < period.substr(0, 10)) {
-        return true;
-    }
-    return period.size() >= 12 && period[11] != '_' && dateText > period.substr(11, 10);
-}
-
 void addIfExists(std::vector<DateValue>& out, int year, int month, int day) {
     // Days a year or month lacks (02/29, 04/31) name no date.
     if (year >= kMinYear && year <= kMaxYear) {
@@ -108,11 +73,11 @@ std::vector<DateValue> candidateDates(const std::string& key, int year, const Na
         if (weekday < 1 || weekday > 7) {
             return dates;
         }
-        const std::vector<std::string> rule = splitCommas(weekly.value(key + "OPT"));
+        const std::vector<std::string> rule = ruleFields(weekly.value(key + "OPT"));
         const std::string filter = rule.size() > 5 ? rule[5] : std::string();
         for (int y = std::max(year - 1, kMinYear); y <= std::min(year + 1, kMaxYear); ++y) {
             for (int m = 1; m <= 12; ++m) {
-                if (!monthPasses(filter, m)) {
+                if (!filter.empty() && !monthFilterPasses(filter, m)) {
                     continue;
                 }
                 const DateValue first = *DateValue::fromDate(y, m, 1);
@@ -239,7 +204,7 @@ void HolidayCalendar::computeHolidays(const Settings& settings, DateValue displa
         const std::string name = options.valueAt(i);
         const std::string period = sources.periods.value(key);
         for (const DateValue d : candidateDates(key, month.year(), sources.weekly)) {
-            if (outsidePeriod(period, formatDate(d))) {
+            if (!periodAdmits(period, d)) {
                 continue;
             }
             setComputed(d, name);

@@ -29,12 +29,38 @@ DateValue parseDay(const std::string& text) {
     return *d;
 }
 
-HolidaySources sourcesOf(ScheduleStore& store) {
-    return HolidaySources{store.section(ScheduleSection::HolidayOpt), store.section(ScheduleSection::FromTo),
-                          store.section(ScheduleSection::Week)};
+const char* kindName(EntryKind kind) {
+    switch (kind) {
+    case EntryKind::Dated:
+        return "dated";
+    case EntryKind::Yearly:
+        return "yearly";
+    case EntryKind::Monthly:
+        return "monthly";
+    case EntryKind::Weekly:
+        return "weekly";
+    }
+    return "";
 }
 
 } // namespace
+
+int runDay(CliContext& context, const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        throw UsageError{"day takes a date"};
+    }
+    const DateValue date = parseDay(args[0]);
+    Session session(context, false, false);
+    Settings settings = session.state.settings;
+    settings.calenFlag = 0; // the cell of the one-month calendar
+    CalendarState calendar(settings.holidayList);
+    calendar.holidayPass(settings, date.startOfMonth(), session.schedule, context.now().datePart());
+    for (const EntryHit& hit : cellEntries(date, calendar.entryContext(session.schedule, settings))) {
+        context.out << kindName(hit.kind) << '\t' << hit.key << '\t' << hit.colour << '\t' << hit.face << '\t'
+                    << hit.text << '\n';
+    }
+    return kOk;
+}
 
 int runHolidays(CliContext& context, const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2) {
@@ -49,7 +75,7 @@ int runHolidays(CliContext& context, const std::vector<std::string>& args) {
     Settings settings = session.state.settings;
     settings.calenFlag = 0; // what the one-month calendar shows
     HolidayCalendar holidays(settings.holidayList);
-    const HolidaySources sources = sourcesOf(session.schedule);
+    const HolidaySources sources = holidaySourcesOf(session.schedule);
     for (int year = from; year <= to; ++year) {
         for (int month = 1; month <= 12; ++month) {
             const DateValue first = *DateValue::fromDate(year, month, 1);

@@ -84,5 +84,6 @@ int runBackups(CliContext& context, const std::vector<std::string>& args);
 int runRestore(CliContext& context, const std::vector<std::string>& args);
 int runHolidays(CliContext& context, const std::vector<std::string>& args);
 int runOldCalendar(CliContext& context, const std::vector<std::string>& args);
+int runDay(CliContext& context, const std::vector<std::string>& args);
 
 } // namespace velmora::cli

@@ -35,11 +35,13 @@ constexpr const char* kUsageText = "usage: velmora-cli [--home DIR] [--today yyy
                                    "  backups             list the restore menu: name<TAB>caption<TAB>enabled\n"
                                    "  restore BUSchN|BUMemoN [--yes]\n"
                                    "                      restore that generation of the file in use\n"
-    "  holidays YEAR [YEAR2]\n"
-    "                      every holiday the month calendars of those years show:\n"
-    "                      yyyy/mm/dd<TAB>name\n"
-    "  oldcal FROM [TO]    old-calendar date, rokuyou and leap flag of each day:\n"
-    "                      yyyy/mm/dd<TAB>mm/dd<TAB>rokuyou<TAB>leap\n";
+                                   "  holidays YEAR [YEAR2]\n"
+                                   "                      every holiday the month calendars of those years show:\n"
+                                   "                      yyyy/mm/dd<TAB>name\n"
+                                   "  oldcal FROM [TO]    old-calendar date, rokuyou and leap flag of each day:\n"
+                                   "                      yyyy/mm/dd<TAB>mm/dd<TAB>rokuyou<TAB>leap\n"
+                                   "  day DATE            what the month calendar's cell of DATE lists:\n"
+                                   "                      kind<TAB>key<TAB>colour<TAB>face<TAB>text\n";
 
 using Command = std::function<int(CliContext&, const std::vector<std::string>&)>;
 
@@ -57,6 +59,7 @@ const std::map<std::string, Command>& commands() {
         {"restore", runRestore},
         {"holidays", runHolidays},
         {"oldcal", runOldCalendar},
+        {"day", runDay},
         // clang-format on
     };
     return table;
