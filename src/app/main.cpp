@@ -1,13 +1,20 @@
-// The resident program. Until the drawing pass and the windows exist it runs
-// the start-up steps that locate and load the data, says where everything
-// lives, and ends with the saves of a normal shutdown.
+// The resident program. Until the windows and the desktop exist it runs the
+// start-up steps that locate and load the data, draws this month's calendar
+// into calendar.bmp, says where everything lives, and ends with the saves of
+// a normal shutdown.
+#include "calendar/CalendarState.h"
+#include "core/PathText.h"
 #include "memos/MemoStore.h"
 #include "platform/StartupEnvironment.h"
+#include "render/BmpFile.h"
+#include "render/FontMapping.h"
+#include "render/WallpaperPass.h"
 #include "schedule/Backup.h"
 #include "schedule/FileSwitch.h"
 #include "schedule/ScheduleStore.h"
 
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 
 namespace {
@@ -51,6 +58,29 @@ int main(int argc, char** argv) {
     }
     loadSettings(state);
 
+    // One drawing pass over the captured desktop (or a plain picture when
+    // none was captured yet), written as the wallpaper file.
+    ensureGuiApplication();
+    CalendarState calendar(state.settings.holidayList);
+    const DateValue now = clock->now();
+    const bool adjust =
+        state.settings.adjst != 99 && state.displayMonth.dayNumber() == state.thisMonthStart.dayNumber();
+    RenderInputs in{state.settings, schedule, calendar, now, state.displayMonth, adjust, false};
+    DrawState drawState;
+    std::string base;
+    if (std::filesystem::exists(loc.blankBitmapPath)) {
+        base = loc.blankBitmapPath;
+    } else if (state.settings.samplefile != kNoneMarker) {
+        base = absolutePath(loc.programDir, state.settings.samplefile);
+    }
+    const QImage picture =
+        renderCalendar(basePicture(base, platform->screenWidth(), platform->screenHeight()), in, drawState);
+    std::string error;
+    const bool drawn = saveBmp(picture, loc.calendarBitmapPath, &error);
+    if (!drawn) {
+        feedback.showMessage("カレンダーを保存できませんでした。\n" + loc.calendarBitmapPath + "\n" + error);
+    }
+
     std::cout << "Velmora Ver.6.82" << (once ? " (/0)" : "") << "\n"
               << "ProgramDir\t" << loc.programDir << "\n"
               << "SettingsPath\t" << loc.settingsPath << "\n"
@@ -60,13 +90,15 @@ int main(int argc, char** argv) {
               << "BlankBitmapPath\t" << loc.blankBitmapPath << "\n"
               << "ComputerName\t" << loc.computerName << "\n"
               << "Today\t" << state.todayText << "\n";
+    if (drawn) {
+        std::cout << "calendar.bmp\t" << loc.calendarBitmapPath << "\n";
+    }
 
     // Shutdown: settings, then both data files, releasing their locks.
-    std::string error;
     if (!saveSettings(state, &error)) {
         feedback.showMessage("設定ファイルを保存できませんでした。\n" + loc.settingsPath + "\n" + error);
     }
     schedule.save(true);
     memos.save(true);
-    return 0;
+    return drawn ? 0 : 1;
 }

@@ -85,5 +85,19 @@ int runRestore(CliContext& context, const std::vector<std::string>& args);
 int runHolidays(CliContext& context, const std::vector<std::string>& args);
 int runOldCalendar(CliContext& context, const std::vector<std::string>& args);
 int runDay(CliContext& context, const std::vector<std::string>& args);
+int runRender(CliContext& context, const std::vector<std::string>& args);
+int runHit(CliContext& context, const std::vector<std::string>& args);
+
+// The month, view and picture size of the drawing commands.
+struct RenderRequest {
+    DateValue month;  // first day of the month shown
+    std::string view; // "", "month" or "year"
+    int width = 1920;
+    int height = 1080;
+};
+// Takes --month yyyy/mm, --view month|year and --size WxH out of the arguments.
+RenderRequest parseRenderRequest(std::vector<std::string>& args, const CliContext& context);
+// The session's settings with the view the request asks for.
+Settings settingsFor(const Session& session, const RenderRequest& request);
 
 } // namespace velmora::cli

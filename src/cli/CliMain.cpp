@@ -12,36 +12,43 @@ namespace velmora::cli {
 
 namespace {
 
-constexpr const char* kUsageText = "usage: velmora-cli [--home DIR] [--today yyyy/mm/dd] COMMAND [ARGS]\n"
-                                   "\n"
-                                   "  --home DIR     the program folder (default: VELMORA_HOME, else the\n"
-                                   "                 executable's folder, else ~/.local/share/Velmora)\n"
-                                   "  --today DATE   the day the command treats as today (default: the clock)\n"
-                                   "\n"
-                                   "commands:\n"
-                                   "  settings [--save]   print every setting as SECTION<TAB>Key<TAB>value;\n"
-                                   "                      --save then writes the settings file\n"
-                                   "  paths               print where the program's files live\n"
-                                   "  add DATE TEXT [--yes]\n"
-                                   "                      take the schedule lock, add TEXT to DATE (yyyy/mm/dd),\n"
-                                   "                      save and release; --yes answers OK to the owner question\n"
-                                   "  lock [--yes]        take the schedule lock and keep it\n"
-                                   "  unlock              save the schedule file, releasing the lock\n"
-                                   "  watch [--interval MS] [--timeout S]\n"
-                                   "                      watch the schedule file; print its dated entries after\n"
-                                   "                      the first reload (status 1 when none came in time)\n"
-                                   "  backup [schedule|memo|both]\n"
-                                   "                      make a backup generation of the data files in use\n"
-                                   "  backups             list the restore menu: name<TAB>caption<TAB>enabled\n"
-                                   "  restore BUSchN|BUMemoN [--yes]\n"
-                                   "                      restore that generation of the file in use\n"
-                                   "  holidays YEAR [YEAR2]\n"
-                                   "                      every holiday the month calendars of those years show:\n"
-                                   "                      yyyy/mm/dd<TAB>name\n"
-                                   "  oldcal FROM [TO]    old-calendar date, rokuyou and leap flag of each day:\n"
-                                   "                      yyyy/mm/dd<TAB>mm/dd<TAB>rokuyou<TAB>leap\n"
-                                   "  day DATE            what the month calendar's cell of DATE lists:\n"
-                                   "                      kind<TAB>key<TAB>colour<TAB>face<TAB>text\n";
+constexpr const char* kUsageText =
+    "usage: velmora-cli [--home DIR] [--today yyyy/mm/dd] COMMAND [ARGS]\n"
+    "\n"
+    "  --home DIR     the program folder (default: VELMORA_HOME, else the\n"
+    "                 executable's folder, else ~/.local/share/Velmora)\n"
+    "  --today DATE   the day the command treats as today (default: the clock)\n"
+    "\n"
+    "commands:\n"
+    "  settings [--save]   print every setting as SECTION<TAB>Key<TAB>value;\n"
+    "                      --save then writes the settings file\n"
+    "  paths               print where the program's files live\n"
+    "  add DATE TEXT [--yes]\n"
+    "                      take the schedule lock, add TEXT to DATE (yyyy/mm/dd),\n"
+    "                      save and release; --yes answers OK to the owner question\n"
+    "  lock [--yes]        take the schedule lock and keep it\n"
+    "  unlock              save the schedule file, releasing the lock\n"
+    "  watch [--interval MS] [--timeout S]\n"
+    "                      watch the schedule file; print its dated entries after\n"
+    "                      the first reload (status 1 when none came in time)\n"
+    "  backup [schedule|memo|both]\n"
+    "                      make a backup generation of the data files in use\n"
+    "  backups             list the restore menu: name<TAB>caption<TAB>enabled\n"
+    "  restore BUSchN|BUMemoN [--yes]\n"
+    "                      restore that generation of the file in use\n"
+    "  holidays YEAR [YEAR2]\n"
+    "                      every holiday the month calendars of those years show:\n"
+    "                      yyyy/mm/dd<TAB>name\n"
+    "  oldcal FROM [TO]    old-calendar date, rokuyou and leap flag of each day:\n"
+    "                      yyyy/mm/dd<TAB>mm/dd<TAB>rokuyou<TAB>leap\n"
+    "  day DATE            what the month calendar's cell of DATE lists:\n"
+    "                      kind<TAB>key<TAB>colour<TAB>face<TAB>text\n"
+    "  render [--month yyyy/mm] [--view month|year] [--size WxH] [--base FILE]\n"
+    "         [--out FILE] [--print FILE.pdf]\n"
+    "                      draw the calendar over the base picture into a bitmap\n"
+    "  hit X Y [--month yyyy/mm] [--view month|year] [--size WxH] [--alt]\n"
+    "                      what a click at X,Y on that picture does: code<TAB>yyyy/mm/dd\n"
+    "                      (\"picker\" where the month picker would open)\n";
 
 using Command = std::function<int(CliContext&, const std::vector<std::string>&)>;
 
@@ -60,6 +67,8 @@ const std::map<std::string, Command>& commands() {
         {"holidays", runHolidays},
         {"oldcal", runOldCalendar},
         {"day", runDay},
+        {"render", runRender},
+        {"hit", runHit},
         // clang-format on
     };
     return table;

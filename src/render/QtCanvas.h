@@ -1,0 +1,46 @@
+#pragma once
+
+#include "render/Canvas.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+namespace velmora {
+
+// The canvas over a picture in memory, drawn with Qt.
+class QtCanvas : public Canvas {
+public:
+    // Draws into `image` (converted to 32-bit RGB when it is not).
+    QtCanvas(QImage& image, int dpi = 96);
+    ~QtCanvas() override;
+
+    int width() const override { return m_image.width(); }
+    int height() const override { return m_image.height(); }
+    int dpi() const override { return m_dpi; }
+    int textWidth(std::string_view text) override;
+    int textHeight(std::string_view text) override;
+    void textOut(int x, int y, std::string_view text) override;
+    void textRect(const Rect& clip, int x, int y, std::string_view text) override;
+    void line(int x1, int y1, int x2, int y2) override;
+    void rectangle(const Rect& r) override;
+    void ellipse(const Rect& r) override;
+    void polygon(const std::vector<Point>& points) override;
+    void tint(const Rect& area, std::uint32_t colour, int transparencyPercent) override;
+
+    // The Qt font the current font state stands for.
+    QFont qtFont() const;
+
+private:
+    void applyFont();
+    void applyPenAndBrush(bool fill);
+    void drawText(int x, int y, std::string_view text);
+
+    QImage& m_image;
+    int m_dpi;
+    QPainter m_painter;
+};
+
+QColor toQColor(std::uint32_t bgr);
+
+} // namespace velmora

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "render/DrawState.h"
+
+#include <QImage>
+
+#include <string>
+
+namespace velmora {
+
+// The base picture of a pass at the screen's size: the file (a capture of the
+// desktop, laid out to cover the screen when its size differs), or a neutral
+// grey when there is none or it cannot be read.
+QImage basePicture(const std::string& path, int width, int height);
+
+// One drawing pass over a copy of `base`; the finished calendar picture.
+QImage renderCalendar(const QImage& base, const RenderInputs& in, DrawState& state, int dpi = 96);
+
+} // namespace velmora
