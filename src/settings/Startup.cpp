@@ -33,18 +33,21 @@ void ensureFolder(const std::string& folder) {
 } // namespace
 
 std::string chooseProgramDir(const ProgramDirInputs& in, const std::function<bool(const std::string&)>& isWritable) {
+    std::string dir;
     if (!in.commandLineHome.empty()) {
-        return withSeparator(absolutePath(fs::current_path().string() + "/", in.commandLineHome));
+        dir = withSeparator(absolutePath(fs::current_path().string() + "/", in.commandLineHome));
+    } else if (!in.environmentHome.empty()) {
+        dir = withSeparator(absolutePath(fs::current_path().string() + "/", in.environmentHome));
+    } else if (!in.executableDir.empty() && isWritable(in.executableDir)) {
+        dir = withSeparator(in.executableDir);
+    } else {
+        const std::string base = !in.xdgDataHome.empty() ? withSeparator(in.xdgDataHome)
+                                                          : withSeparator(in.userHome) + ".local/share/";
+        dir = base + "Velmora/";
     }
-    if (!in.environmentHome.empty()) {
-        return withSeparator(absolutePath(fs::current_path().string() + "/", in.environmentHome));
-    }
-    if (!in.executableDir.empty() && isWritable(in.executableDir)) {
-        return withSeparator(in.executableDir);
-    }
-    const std::string base =
-        !in.xdgDataHome.empty() ? withSeparator(in.xdgDataHome) : withSeparator(in.userHome) + ".local/share/";
-    const std::string dir = base + "Velmora/";
+    // Whatever folder the program runs from becomes a complete installation:
+    // the templates a new settings and schedule file start from are put in
+    // where they are missing.
     seedProgramDir(dir);
     return dir;
 }

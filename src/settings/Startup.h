@@ -30,8 +30,9 @@ struct ProgramDirInputs {
 
 // The program folder: --home, else VELMORA_HOME, else the executable's
 // folder when it is writable, else the per-user folder
-// ($XDG_DATA_HOME/Velmora/, by default ~/.local/share/Velmora/), which is
-// created and seeded with the templates. Always ends with "/".
+// ($XDG_DATA_HOME/Velmora/, by default ~/.local/share/Velmora/). The folder
+// is created when missing and given the templates it lacks ("first.ini",
+// "Yasumi.dat"), never replacing a file. Always ends with "/".
 std::string chooseProgramDir(const ProgramDirInputs& inputs, const std::function<bool(const std::string&)>& isWritable);
 
 // Creates `dir` when missing and copies every template it lacks into it

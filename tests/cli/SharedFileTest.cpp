@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -47,7 +48,8 @@ TEST(SharedFile, TheLockHolderEditsAndTheOtherComputerReloads) {
     EXPECT_EQ(added.out, "2026/12/24-00\n");
     const CliResult seen = watch.finish();
     ASSERT_EQ(seen.status, 0) << seen.err;
-    EXPECT_EQ(outputLines(seen.out).back(), "2026/12/24\t忘年会 19:00 ");
+    const auto seenLines = outputLines(seen.out);
+    EXPECT_NE(std::find(seenLines.begin(), seenLines.end(), "2026/12/24\t忘年会 19:00 "), seenLines.end()) << seen.out;
     EXPECT_EQ(folder.key("LASTUPDATEUSER"), "PC-A");
     EXPECT_EQ(folder.key("UPDATEUSER"), "");
 }

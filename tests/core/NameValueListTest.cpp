@@ -37,6 +37,11 @@ struct CommaCase {
     std::string text;
 };
 
+// Named in test listings by the case, not by its bytes.
+void PrintTo(const CommaCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class CommaTextRoundTrip : public testing::TestWithParam<CommaCase> {};
 
 TEST_P(CommaTextRoundTrip, WritesAndReadsBack) {

@@ -130,4 +130,5 @@ TEST(ProgramDir, ChosenInOrderAndThePerUserFolderIsSeeded) {
     EXPECT_EQ(chooseProgramDir(in, writable), dir.dir() + "env/");
     in.commandLineHome = dir.dir() + "cli/";
     EXPECT_EQ(chooseProgramDir(in, writable), dir.dir() + "cli/");
+    EXPECT_TRUE(fs::exists(dir.dir() + "cli/Yasumi.dat")) << "any program folder gets the templates it lacks";
 }
