@@ -44,15 +44,19 @@ std::string bmpBytes(const QImage& source) {
     put32(out, 3780);
     put32(out, 0);
     put32(out, 0);
-    std::string row(rowBytes, '\0');
+    out.resize(54 + static_cast<std::size_t>(pixelBytes), '\0');
+    auto* dest = reinterpret_cast<unsigned char*>(out.data()) + 54;
     for (int y = static_cast<int>(height) - 1; y >= 0; --y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        unsigned char* p = dest;
         for (std::uint32_t x = 0; x < width; ++x) {
-            row[x * 3] = static_cast<char>(qBlue(line[x]));
-            row[x * 3 + 1] = static_cast<char>(qGreen(line[x]));
-            row[x * 3 + 2] = static_cast<char>(qRed(line[x]));
+            const QRgb px = line[x];
+            p[0] = static_cast<unsigned char>(px);
+            p[1] = static_cast<unsigned char>(px >> 8);
+            p[2] = static_cast<unsigned char>(px >> 16);
+            p += 3;
         }
-        out += row;
+        dest += rowBytes;
     }
     return out;
 }

@@ -31,6 +31,14 @@ QFont QtCanvas::qtFont() const {
     QFont f(QString::fromStdString(mappedFamily(font.face)));
     const int px = fontPixelHeight > 0 ? fontPixelHeight : pointsToPixels(font.size > 0 ? font.size : 9, m_dpi);
     f.setPixelSize(std::max(1, px));
+    if (fontPixelHeight > 0) {
+        // A height in pixels is the whole line (ascent and descent), as the
+        // calendar's layout counts it, not the size of the glyphs.
+        const int line = QFontMetrics(f).height();
+        if (line > px) {
+            f.setPixelSize(std::max(1, px * px / line));
+        }
+    }
     f.setBold(font.bold);
     f.setItalic(font.italic);
     f.setUnderline(font.underline);
@@ -38,27 +46,47 @@ QFont QtCanvas::qtFont() const {
     return f;
 }
 
+const QFont& QtCanvas::cachedFont() const {
+    if (m_cachedPixelHeight != fontPixelHeight || !(m_cachedSpec == font)) {
+        m_cachedSpec = font;
+        m_cachedPixelHeight = fontPixelHeight;
+        m_font = qtFont();
+        m_metrics.emplace(m_font);
+    }
+    return m_font;
+}
+
+const QFontMetrics& QtCanvas::metrics() const {
+    cachedFont();
+    return *m_metrics;
+}
+
 void QtCanvas::applyFont() {
-    m_painter.setFont(qtFont());
+    const QFont& f = cachedFont();
+    if (!m_painterFontSet || !(m_painterFont == f)) {
+        m_painter.setFont(f);
+        m_painterFont = f;
+        m_painterFontSet = true;
+    }
 }
 
 int QtCanvas::textWidth(std::string_view text) {
-    return QFontMetrics(qtFont()).horizontalAdvance(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+    return metrics().horizontalAdvance(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
 }
 
 int QtCanvas::textHeight(std::string_view) {
-    return QFontMetrics(qtFont()).height();
+    return metrics().height();
 }
 
 void QtCanvas::drawText(int x, int y, std::string_view text) {
     applyFont();
     const QString s = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-    const QFontMetrics metrics(m_painter.font());
+    const QFontMetrics& m = metrics();
     if (brushStyle == BrushStyle::Solid) {
-        m_painter.fillRect(QRect(x, y, metrics.horizontalAdvance(s), metrics.height()), toQColor(brushColour));
+        m_painter.fillRect(QRect(x, y, m.horizontalAdvance(s), m.height()), toQColor(brushColour));
     }
     m_painter.setPen(toQColor(resolveColour(font.colour)));
-    m_painter.drawText(QPoint(x, y + metrics.ascent()), s);
+    m_painter.drawText(QPoint(x, y + m.ascent()), s);
 }
 
 void QtCanvas::textOut(int x, int y, std::string_view text) {
@@ -111,8 +139,11 @@ void QtCanvas::polygon(const std::vector<Point>& points) {
 }
 
 void QtCanvas::tint(const Rect& area, std::uint32_t colour, int transparency) {
-    m_painter.end();
     const int t = std::clamp(transparency, 0, 100);
+    if (t == 100) {
+        return; // every channel mixes back to its old value
+    }
+    m_painter.end();
     // One table per channel: the mix is the same for every pixel of a value.
     std::array<std::array<std::uint8_t, 256>, 3> mix{};
     for (int ch = 0; ch < 3; ++ch) {
@@ -136,6 +167,7 @@ void QtCanvas::tint(const Rect& area, std::uint32_t colour, int transparency) {
     }
     m_painter.begin(&m_image);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    m_painterFontSet = false;
 }
 
 } // namespace velmora

@@ -3,8 +3,11 @@
 #include "render/Canvas.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+
+#include <optional>
 
 namespace velmora {
 
@@ -36,9 +39,20 @@ private:
     void applyPenAndBrush(bool fill);
     void drawText(int x, int y, std::string_view text);
 
+    // The Qt font and metrics of the last font state: building them is the
+    // dearest part of measuring text, and a pass measures a lot.
+    const QFont& cachedFont() const;
+    const QFontMetrics& metrics() const;
+
     QImage& m_image;
     int m_dpi;
     QPainter m_painter;
+    mutable FontSpec m_cachedSpec;
+    mutable int m_cachedPixelHeight = -1;
+    mutable QFont m_font;
+    mutable std::optional<QFontMetrics> m_metrics;
+    QFont m_painterFont;
+    bool m_painterFontSet = false;
 };
 
 QColor toQColor(std::uint32_t bgr);

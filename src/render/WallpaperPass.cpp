@@ -26,8 +26,8 @@ QImage basePicture(const std::string& path, int width, int height) {
     return base;
 }
 
-QImage renderCalendar(const QImage& base, const RenderInputs& in, DrawState& state, int dpi) {
-    QImage image = base.convertToFormat(QImage::Format_RGB32);
+QImage renderCalendar(QImage base, const RenderInputs& in, DrawState& state, int dpi) {
+    QImage image = std::move(base);
     {
         QtCanvas canvas(image, dpi);
         drawCalendar(canvas, in, state);

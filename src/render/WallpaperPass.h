@@ -13,7 +13,8 @@ namespace velmora {
 // grey when there is none or it cannot be read.
 QImage basePicture(const std::string& path, int width, int height);
 
-// One drawing pass over a copy of `base`; the finished calendar picture.
-QImage renderCalendar(const QImage& base, const RenderInputs& in, DrawState& state, int dpi = 96);
+// One drawing pass over `base`, drawn in place so that a pass holds one
+// screen-sized picture; the finished calendar picture.
+QImage renderCalendar(QImage base, const RenderInputs& in, DrawState& state, int dpi = 96);
 
 } // namespace velmora
