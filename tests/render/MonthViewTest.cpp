@@ -190,3 +190,46 @@ TEST(FontMapping, DefaultFacesResolveToJapaneseFonts) {
     }
     EXPECT_EQ(mappedFamily("HG丸ｺﾞｼｯｸM-PRO"), "MotoyaLMaru");
 }
+
+TEST(MonthView, ShadowsAndWeekdayNames) {
+    Scene scene;
+    scene.settings.shadowWidth = 2;
+    scene.settings.weekName = "日,月,火,水,木,金"; // six names: the English ones stand in
+    RecordingCanvas canvas(1920, 1080);
+    scene.draw(canvas);
+    const auto title = canvas.withText("Velmora");
+    ASSERT_EQ(title.size(), 4u) << "three shadow copies, then the text";
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(title[static_cast<std::size_t>(i)].rect.left, title[3].rect.left + i);
+        EXPECT_EQ(title[static_cast<std::size_t>(i)].font.colour, scene.settings.shadow);
+    }
+    EXPECT_EQ(title[3].font.colour, scene.settings.font(FontPart::Title).colour);
+    EXPECT_EQ(canvas.withText("Mon").size(), 4u);
+    EXPECT_TRUE(canvas.withText("日").empty());
+
+    scene.settings.shadowWidth = 0;
+    RecordingCanvas plain(1920, 1080);
+    scene.draw(plain);
+    EXPECT_EQ(plain.withText("Velmora").size(), 1u);
+}
+
+TEST(MonthView, PrintModeIsBlackOnWhiteWithoutShadows) {
+    Scene scene;
+    scene.settings.shadowWidth = 3;
+    scene.settings.holidayList.set("12/23", "記念日");
+    RecordingCanvas canvas(1920, 1080);
+    DrawState state;
+    scene.calendar = CalendarState(scene.settings.holidayList);
+    scene.calendar.holidayPass(scene.settings, day("2026/12/01"), scene.store, scene.clock.today());
+    RenderInputs in{scene.settings, scene.store, scene.calendar, scene.clock.now(), day("2026/12/01"), false, true};
+    drawFrame(canvas, in, state);
+    drawGrid(canvas, in, state);
+    drawDateStep(canvas, in, state);
+    for (const auto& call : canvas.ofKind("text")) {
+        EXPECT_EQ(call.font.colour, 0) << call.text;
+    }
+    EXPECT_EQ(canvas.withText("Velmora").size(), 1u);
+    for (const auto& l : canvas.ofKind("line")) {
+        EXPECT_EQ(l.penColour, 0u);
+    }
+}
