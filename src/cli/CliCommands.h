@@ -68,6 +68,8 @@ struct Session {
     bool writesBack;
 };
 
+// Takes "OPTION VALUE" out of the arguments; the value, or "" when absent.
+std::string takeOption(std::vector<std::string>& args, const std::string& option);
 // Takes "--yes" out of the arguments; true when it was there.
 bool takeFlag(std::vector<std::string>& args, const std::string& flag);
 // Fails with a usage error when arguments are left.

@@ -128,6 +128,19 @@ Session::~Session() {
     }
 }
 
+std::string takeOption(std::vector<std::string>& args, const std::string& option) {
+    const auto it = std::find(args.begin(), args.end(), option);
+    if (it == args.end()) {
+        return {};
+    }
+    if (it + 1 == args.end()) {
+        throw UsageError{option + " needs a value"};
+    }
+    std::string value = *(it + 1);
+    args.erase(it, it + 2);
+    return value;
+}
+
 bool takeFlag(std::vector<std::string>& args, const std::string& flag) {
     const auto it = std::find(args.begin(), args.end(), flag);
     if (it == args.end()) {

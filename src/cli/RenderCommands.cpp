@@ -17,28 +17,11 @@
 
 namespace velmora::cli {
 
-namespace {
-
-std::string takeValue(std::vector<std::string>& args, const std::string& option) {
-    const auto it = std::find(args.begin(), args.end(), option);
-    if (it == args.end()) {
-        return {};
-    }
-    if (it + 1 == args.end()) {
-        throw UsageError{option + " needs a value"};
-    }
-    std::string value = *(it + 1);
-    args.erase(it, it + 2);
-    return value;
-}
-
-} // namespace
-
 RenderRequest parseRenderRequest(std::vector<std::string>& args, const CliContext& context) {
     RenderRequest r;
-    const std::string month = takeValue(args, "--month");
-    const std::string view = takeValue(args, "--view");
-    const std::string size = takeValue(args, "--size");
+    const std::string month = takeOption(args, "--month");
+    const std::string view = takeOption(args, "--view");
+    const std::string size = takeOption(args, "--size");
     if (!month.empty()) {
         const auto first = parseDate(month + "/01");
         if (!first || month.size() != 7) {
@@ -112,9 +95,9 @@ bool writePrintPdf(const QImage& picture, const std::string& path, std::string* 
 int runRender(CliContext& context, const std::vector<std::string>& args) {
     std::vector<std::string> rest = args;
     RenderRequest request = parseRenderRequest(rest, context);
-    std::string base = takeValue(rest, "--base");
-    std::string out = takeValue(rest, "--out");
-    const std::string pdf = takeValue(rest, "--print");
+    std::string base = takeOption(rest, "--base");
+    std::string out = takeOption(rest, "--out");
+    const std::string pdf = takeOption(rest, "--print");
     noArguments(rest);
 
     ensureGuiApplication();

@@ -23,19 +23,6 @@ int parsePositive(const std::string& text, const std::string& option) {
     throw UsageError{option + " takes a positive number: " + text};
 }
 
-std::string takeOption(std::vector<std::string>& args, const std::string& option) {
-    const auto it = std::find(args.begin(), args.end(), option);
-    if (it == args.end()) {
-        return {};
-    }
-    if (it + 1 == args.end()) {
-        throw UsageError{option + " needs a value"};
-    }
-    std::string value = *(it + 1);
-    args.erase(it, it + 2);
-    return value;
-}
-
 bool saved(Session& session) {
     return session.schedule.save(true) == SaveResult::Saved;
 }

@@ -2,7 +2,15 @@
 
 #include "settings/Settings.h"
 
+#include <cstdio>
+
 namespace velmora {
+
+std::string dayNumberText(int day) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%2d", day);
+    return buffer;
+}
 
 Margins marginsFor(const Settings& s) {
     if (s.calenFlag == 1) {

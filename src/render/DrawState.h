@@ -76,6 +76,9 @@ struct RenderInputs {
     bool printMode = false;
 };
 
+// A day of the month right-aligned in two characters (" 7"), as the calendars write it.
+std::string dayNumberText(int day);
+
 // Text with the settings' shadow: ShadowWidth + 1 copies in the shadow
 // colour at (x + i, y + i), then the text itself; no shadow when printing.
 void shadowTextOut(Canvas& canvas, const Settings& settings, bool printMode, int x, int y, std::string_view text);

@@ -19,12 +19,6 @@ constexpr int kSunday = 1;
 constexpr int kSaturday = 7;
 constexpr Colour kBlack = 0;
 
-std::string twoWide(int day) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "%2d", day);
-    return buffer;
-}
-
 std::string twoDigits(int day) {
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "%.2d", day);
@@ -75,6 +69,20 @@ std::size_t fittingPrefix(Canvas& canvas, std::string_view text, int width) {
         i = next;
     }
     return fits;
+}
+
+// Every cell of the grid with its date and top-left corner, row by row; only
+// dates the program can handle.
+template <typename Visit> void forEachCell(const DrawState& state, Visit visit) {
+    for (int r = 0; r < state.rows; ++r) {
+        for (int c = 0; c < 7; ++c) {
+            const DateValue d = state.gridStart.addDays(7 * r + c);
+            if (absoluteDateRange().contains(d)) {
+                visit(d, state.margins.left + 10 + c * state.cellWidth,
+                      state.margins.top + state.titleHeight + 10 + r * state.cellHeight);
+            }
+        }
+    }
 }
 
 } // namespace
@@ -240,9 +248,6 @@ void drawDateStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
     const bool print = in.printMode;
     const int W = state.cellWidth;
     const int H = state.cellHeight;
-    const auto [T, B, L, R] = state.margins;
-    (void)B;
-    (void)R;
     const int small = std::max(s.miniSize, H / 12);
     const DateValue month = in.displayMonth.startOfMonth();
     const DateValue today = in.now.datePart();
@@ -259,82 +264,74 @@ void drawDateStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
         otherHeight = static_cast<int>(shownHeight * 0.8);
     }
 
-    for (int r = 0; r < state.rows; ++r) {
-        for (int c = 0; c < 7; ++c) {
-            const DateValue d = state.gridStart.addDays(7 * r + c);
-            if (!absoluteDateRange().contains(d)) {
-                continue;
-            }
-            const int x0 = L + 10 + c * W;
-            const int y0 = T + state.titleHeight + 10 + r * H;
-            const std::string name = in.calendar.holidays.lookup(d);
-            const bool shown = d.year() == month.year() && d.month() == month.month();
-            canvas.font.bold = shown;
-            canvas.font.italic = !shown;
-            canvas.font.underline = false;
-            canvas.font.strikeOut = false;
-            canvas.fontPixelHeight = shown ? shownHeight : otherHeight;
+    forEachCell(state, [&](DateValue d, int x0, int y0) {
+        const std::string name = in.calendar.holidays.lookup(d);
+        const bool shown = d.year() == month.year() && d.month() == month.month();
+        canvas.font.bold = shown;
+        canvas.font.italic = !shown;
+        canvas.font.underline = false;
+        canvas.font.strikeOut = false;
+        canvas.fontPixelHeight = shown ? shownHeight : otherHeight;
 
-            if (d.dayNumber() == today.dayNumber()) {
-                canvas.penColour = print ? 0 : resolveColour(s.today);
-                canvas.brushStyle = BrushStyle::Clear;
-                const Rect mark{x0 + 3, y0 + 3, x0 + W - 2, y0 + H - 2};
-                if (s.todayMark == 1) {
-                    canvas.ellipse(mark);
-                } else {
-                    canvas.rectangle(mark);
-                }
+        if (d.dayNumber() == today.dayNumber()) {
+            canvas.penColour = print ? 0 : resolveColour(s.today);
+            canvas.brushStyle = BrushStyle::Clear;
+            const Rect mark{x0 + 3, y0 + 3, x0 + W - 2, y0 + H - 2};
+            if (s.todayMark == 1) {
+                canvas.ellipse(mark);
+            } else {
+                canvas.rectangle(mark);
             }
-            Colour colour = weekdayColour(s, d.weekday());
-            const std::string dayText = twoWide(d.day());
-            canvas.font.face = s.font(FontPart::Date).face;
-            int x = x0 + 5;
-            int y = y0 + 5;
-            if (s.fullFont == 1) {
-                x += (W - canvas.textWidth(dayText)) / 2 - 5;
-                y += (H - canvas.fontPixelHeight) / 2 - 5;
-            }
-            std::optional<OldCalendarDay> old;
-            if (s.rikuyou == 1 || s.kyureki == 1) {
-                old = in.calendar.oldDays.find(d);
-            }
-            if (!name.empty()) {
-                colour = s.font(FontPart::Holiday).colour;
-            }
-            if (print) {
-                colour = kBlack;
-            }
-            canvas.font.colour = colour;
-            shadowTextOut(canvas, s, print, x, y, dayText);
-
-            canvas.fontPixelHeight = 0;
-            canvas.font.size = small;
-            const int w = s.fullFont == 1 ? 0 : canvas.textWidth(twoDigits(d.day()) + "  ");
-            canvas.font.face = s.font(FontPart::Holiday).face;
-            shadowTextOut(canvas, s, print, x0 + 5 + w, y0 + 1, name);
-            if (old && old->leap) {
-                canvas.font.bold = false;
-                canvas.font.italic = false;
-                canvas.font.underline = true;
-            }
-            const int h = canvas.textHeight("漢字");
-            state.lineOffset = h - 1;
-            if (s.rikuyou == 1 || s.kyureki == 1) {
-                std::string line;
-                if (s.rikuyou == 1 && old) {
-                    line += std::string(kRokuyouNames[static_cast<std::size_t>(old->rokuyou)]) + " ";
-                } else if (s.rikuyou == 1) {
-                    line += " ";
-                }
-                if (s.kyureki == 1 && old) {
-                    line += old->dateText();
-                }
-                canvas.font.face = s.font(FontPart::Kyureki).face;
-                shadowTextOut(canvas, s, print, x0 + 5 + w, y0 + h, line);
-            }
-            canvas.font.colour = s.normal;
         }
-    }
+        Colour colour = weekdayColour(s, d.weekday());
+        const std::string dayText = dayNumberText(d.day());
+        canvas.font.face = s.font(FontPart::Date).face;
+        int x = x0 + 5;
+        int y = y0 + 5;
+        if (s.fullFont == 1) {
+            x += (W - canvas.textWidth(dayText)) / 2 - 5;
+            y += (H - canvas.fontPixelHeight) / 2 - 5;
+        }
+        std::optional<OldCalendarDay> old;
+        if (s.rikuyou == 1 || s.kyureki == 1) {
+            old = in.calendar.oldDays.find(d);
+        }
+        if (!name.empty()) {
+            colour = s.font(FontPart::Holiday).colour;
+        }
+        if (print) {
+            colour = kBlack;
+        }
+        canvas.font.colour = colour;
+        shadowTextOut(canvas, s, print, x, y, dayText);
+
+        canvas.fontPixelHeight = 0;
+        canvas.font.size = small;
+        const int w = s.fullFont == 1 ? 0 : canvas.textWidth(twoDigits(d.day()) + "  ");
+        canvas.font.face = s.font(FontPart::Holiday).face;
+        shadowTextOut(canvas, s, print, x0 + 5 + w, y0 + 1, name);
+        if (old && old->leap) {
+            canvas.font.bold = false;
+            canvas.font.italic = false;
+            canvas.font.underline = true;
+        }
+        const int h = canvas.textHeight("漢字");
+        state.lineOffset = h - 1;
+        if (s.rikuyou == 1 || s.kyureki == 1) {
+            std::string line;
+            if (s.rikuyou == 1 && old) {
+                line += std::string(kRokuyouNames[static_cast<std::size_t>(old->rokuyou)]) + " ";
+            } else if (s.rikuyou == 1) {
+                line += " ";
+            }
+            if (s.kyureki == 1 && old) {
+                line += old->dateText();
+            }
+            canvas.font.face = s.font(FontPart::Kyureki).face;
+            shadowTextOut(canvas, s, print, x0 + 5 + w, y0 + h, line);
+        }
+        canvas.font.colour = s.normal;
+    });
     canvas.fontPixelHeight = 0;
 }
 
@@ -343,9 +340,6 @@ void drawEntryStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
     const bool print = in.printMode;
     const int W = state.cellWidth;
     const int H = state.cellHeight;
-    const auto [T, B, L, R] = state.margins;
-    (void)B;
-    (void)R;
     const FontSpec& schedule = s.font(FontPart::Schedule);
     const int size = schedule.size > 0 ? schedule.size : std::max(s.miniSize, H / 12);
     const int lineHeight = pointsToPixels(size, canvas.dpi());
@@ -354,89 +348,81 @@ void drawEntryStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
     canvas.fontPixelHeight = 0;
     canvas.brushStyle = BrushStyle::Clear;
 
-    for (int r = 0; r < state.rows; ++r) {
-        for (int c = 0; c < 7; ++c) {
-            const DateValue d = state.gridStart.addDays(7 * r + c);
-            if (!absoluteDateRange().contains(d)) {
-                continue;
+    forEachCell(state, [&](DateValue d, int x0, int y0) {
+        const bool shown = d.year() == month.year() && d.month() == month.month();
+        canvas.font = schedule;
+        canvas.font.size = size;
+        canvas.font.bold = false;
+        canvas.font.italic = !shown;
+        canvas.font.underline = false;
+        canvas.font.strikeOut = false;
+
+        int left = x0 + 5;
+        int top = y0 + roundHalfEven(4.0 * H / 35.0) + state.lineOffset;
+        const int right = left + static_cast<int>(W * 0.9);
+        const int bottom = y0 + H - 10 + state.lineOffset;
+
+        bool hasEntries = false;
+        const std::vector<EntryHit> hits = cellEntries(d, context, &hasEntries);
+        if (!hasEntries || hits.empty()) {
+            return;
+        }
+        const auto lineBottom = [&] { return std::min(top + lineHeight, bottom - 1); };
+        const auto useEntryLook = [&](const EntryHit& hit, bool keepColour) {
+            Colour colour = schedule.colour;
+            try {
+                colour = static_cast<Colour>(std::stol(hit.colour));
+            } catch (const std::exception&) {
             }
-            const int x0 = L + 10 + c * W;
-            const int y0 = T + state.titleHeight + 10 + r * H;
-            const bool shown = d.year() == month.year() && d.month() == month.month();
-            canvas.font = schedule;
-            canvas.font.size = size;
-            canvas.font.bold = false;
-            canvas.font.italic = !shown;
-            canvas.font.underline = false;
-            canvas.font.strikeOut = false;
+            canvas.font.colour = (print && !keepColour) ? kBlack : colour;
+            canvas.font.face = hit.face;
+        };
 
-            int left = x0 + 5;
-            int top = y0 + roundHalfEven(4.0 * H / 35.0) + state.lineOffset;
-            const int right = left + static_cast<int>(W * 0.9);
-            const int bottom = y0 + H - 10 + state.lineOffset;
-
-            bool hasEntries = false;
-            const std::vector<EntryHit> hits = cellEntries(d, context, &hasEntries);
-            if (!hasEntries || hits.empty()) {
-                continue;
-            }
-            const auto lineBottom = [&] { return std::min(top + lineHeight, bottom - 1); };
-            const auto useEntryLook = [&](const EntryHit& hit, bool keepColour) {
-                Colour colour = schedule.colour;
-                try {
-                    colour = static_cast<Colour>(std::stol(hit.colour));
-                } catch (const std::exception&) {
+        if (s.schDisp == 1) {
+            for (const EntryHit& hit : hits) {
+                if (top >= bottom) {
+                    break;
                 }
-                canvas.font.colour = (print && !keepColour) ? kBlack : colour;
-                canvas.font.face = hit.face;
-            };
-
-            if (s.schDisp == 1) {
-                for (const EntryHit& hit : hits) {
-                    if (top >= bottom) {
-                        break;
-                    }
-                    useEntryLook(hit, true);
-                    const int markWidth = canvas.textWidth(hit.text);
-                    shadowTextRect(canvas, s, print, Rect{left, top, right, lineBottom()}, left, top, hit.text);
-                    left += markWidth;
-                    if (left + markWidth > right) {
-                        top = lineBottom();
-                        left = x0 + 5;
-                    }
-                }
-            } else if (s.bunkatu == 1) {
-                for (const EntryHit& hit : hits) {
-                    useEntryLook(hit, false);
-                    std::string rest = hit.text;
-                    while (!rest.empty()) {
-                        const std::size_t n = fittingPrefix(canvas, rest, right - left);
-                        if (n == 0) {
-                            break;
-                        }
-                        if (top < bottom) {
-                            shadowTextRect(canvas, s, print, Rect{left, top, right, lineBottom()}, left, top,
-                                           rest.substr(0, n));
-                        }
-                        top = lineBottom();
-                        rest.erase(0, n);
-                        if (!rest.empty()) {
-                            rest.insert(0, "  ");
-                        }
-                    }
-                }
-            } else {
-                for (const EntryHit& hit : hits) {
-                    if (top >= bottom) {
-                        break;
-                    }
-                    useEntryLook(hit, false);
-                    shadowTextRect(canvas, s, print, Rect{left, top, right, lineBottom()}, left, top, hit.text);
+                useEntryLook(hit, true);
+                const int markWidth = canvas.textWidth(hit.text);
+                shadowTextRect(canvas, s, print, Rect{left, top, right, lineBottom()}, left, top, hit.text);
+                left += markWidth;
+                if (left + markWidth > right) {
                     top = lineBottom();
+                    left = x0 + 5;
                 }
+            }
+        } else if (s.bunkatu == 1) {
+            for (const EntryHit& hit : hits) {
+                useEntryLook(hit, false);
+                std::string rest = hit.text;
+                while (!rest.empty()) {
+                    const std::size_t n = fittingPrefix(canvas, rest, right - left);
+                    if (n == 0) {
+                        break;
+                    }
+                    if (top < bottom) {
+                        shadowTextRect(canvas, s, print, Rect{left, top, right, lineBottom()}, left, top,
+                                       rest.substr(0, n));
+                    }
+                    top = lineBottom();
+                    rest.erase(0, n);
+                    if (!rest.empty()) {
+                        rest.insert(0, "  ");
+                    }
+                }
+            }
+        } else {
+            for (const EntryHit& hit : hits) {
+                if (top >= bottom) {
+                    break;
+                }
+                useEntryLook(hit, false);
+                shadowTextRect(canvas, s, print, Rect{left, top, right, lineBottom()}, left, top, hit.text);
+                top = lineBottom();
             }
         }
-    }
+    });
 }
 
 } // namespace velmora

@@ -24,12 +24,6 @@ constexpr Colour kBlack = 0x000000;
 constexpr int kSunday = 1;
 constexpr int kSaturday = 7;
 
-std::string twoWide(int n) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%2d", n);
-    return buffer;
-}
-
 // A part's face and style at the step's common size, in the given colour.
 FontSpec partFont(const Settings& s, FontPart part, int size, Colour colour) {
     FontSpec font = s.font(part);
@@ -97,7 +91,7 @@ void drawYearStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
             firstOffset = d.startOfMonth().weekday() - 1;
             const FontSpec& header = s.font(FontPart::MonthYear);
             canvas.font = partFont(s, FontPart::MonthYear, size, print ? kBlack : header.colour);
-            shadowTextOut(canvas, s, print, columnLeft(3), lineTop(0), twoWide(date.month) + "月");
+            shadowTextOut(canvas, s, print, columnLeft(3), lineTop(0), dayNumberText(date.month) + "月");
             if (state.blocks.size() < kMaxBlocks) {
                 const int left = columnLeft(3) - 3 * dw;
                 const int top = lineTop(0);
@@ -125,7 +119,7 @@ void drawYearStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
         }
 
         const int a = date.day + firstOffset - 1;
-        const std::string number = twoWide(date.day);
+        const std::string number = dayNumberText(date.day);
         // On paper every text is black.
         canvas.font = partFont(s, FontPart::DateYear, size, print ? kBlack : colour);
         const int x = columnLeft(a % 7) + digitsWidth - canvas.textWidth(number);
