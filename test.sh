@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/packages.sh
-velmora_install_missing "${VELMORA_BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev python3
+# Xvfb: the wallpaper tests run a real X server of their own.
+velmora_install_missing "${VELMORA_BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev python3 xvfb xauth
 
 cmake --preset test >/dev/null
 cmake --build --preset test

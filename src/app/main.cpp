@@ -92,6 +92,15 @@ int main(int argc, char** argv) {
               << "Today\t" << state.todayText << "\n";
     if (drawn) {
         std::cout << "calendar.bmp\t" << loc.calendarBitmapPath << "\n";
+        // Without a desktop the file is the wallpaper; on one, it is installed.
+        if (platform->wallpaperBackend() != "none") {
+            if (platform->installWallpaper(loc.calendarBitmapPath, &error)) {
+                std::cout << "Wallpaper\t" << platform->wallpaperBackend() << "\n";
+            } else {
+                feedback.showMessage("壁紙を設定できませんでした（" + error + "）。カレンダーは " +
+                                     loc.calendarBitmapPath + " に保存されています。");
+            }
+        }
     }
 
     // Shutdown: settings, then both data files, releasing their locks.

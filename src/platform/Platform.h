@@ -29,6 +29,13 @@ public:
     // The clock of the program: the system's local time, or VELMORA_NOW
     // ("yyyy/mm/dd hh:nn:ss") as the starting point of a running clock.
     virtual std::unique_ptr<Clock> createClock() const = 0;
+
+    // Makes the screen-sized picture file the desktop's wallpaper. Without a
+    // desktop the file itself is the wallpaper and nothing more is done.
+    // False, with a Japanese reason in *error, when the desktop refused it.
+    virtual bool installWallpaper(const std::string& path, std::string* error) = 0;
+    // A name for the way the wallpaper is installed, for messages ("none" without a desktop).
+    virtual std::string wallpaperBackend() const = 0;
 };
 
 // The platform of this build and session.

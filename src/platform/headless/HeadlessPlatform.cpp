@@ -91,8 +91,4 @@ std::unique_ptr<Clock> HeadlessPlatform::createClock() const {
     return std::make_unique<SystemClock>();
 }
 
-std::unique_ptr<Platform> createPlatform() {
-    return std::make_unique<HeadlessPlatform>();
-}
-
 } // namespace velmora

@@ -15,6 +15,8 @@ public:
     int screenWidth() const override { return 1920; }
     int screenHeight() const override { return 1080; }
     std::unique_ptr<Clock> createClock() const override;
+    bool installWallpaper(const std::string&, std::string*) override { return true; }
+    std::string wallpaperBackend() const override { return "none"; }
 };
 
 } // namespace velmora

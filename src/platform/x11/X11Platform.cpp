@@ -1,0 +1,133 @@
+#include "platform/x11/X11Platform.h"
+
+#include <QImage>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstring>
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+// The display is opened per call: the pixmap must outlive this connection,
+// and a resident program must not keep a connection only for this.
+struct XConnection {
+    ::Display* d = XOpenDisplay(nullptr);
+    ~XConnection() {
+        if (d) {
+            XCloseDisplay(d);
+        }
+    }
+};
+
+// The pixmap another program (or an earlier run) left as the root
+// background, when it named it in ESETROOT_PMAP_ID.
+Pixmap retainedPixmap(::Display* d, Window root, Atom atom) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    Pixmap p = None;
+    if (XGetWindowProperty(d, root, atom, 0, 1, False, AnyPropertyType, &type, &format, &items, &after, &data) ==
+            Success &&
+        type == XA_PIXMAP && format == 32 && items == 1 && data) {
+        std::memcpy(&p, data, sizeof p);
+    }
+    if (data) {
+        XFree(data);
+    }
+    return p;
+}
+
+int ignoreErrors(::Display*, XErrorEvent*) {
+    return 0;
+}
+
+} // namespace
+
+std::unique_ptr<X11Platform> X11Platform::connect() {
+    XConnection display;
+    if (!display.d) {
+        return nullptr;
+    }
+    const int screen = DefaultScreen(display.d);
+    return std::unique_ptr<X11Platform>(
+        new X11Platform(DisplayWidth(display.d, screen), DisplayHeight(display.d, screen)));
+}
+
+X11Platform::~X11Platform() = default;
+
+bool X11Platform::installWallpaper(const std::string& path, std::string* error) {
+    const auto fail = [&](const char* reason) {
+        if (error) {
+            *error = reason;
+        }
+        return false;
+    };
+    QImage picture(QString::fromStdString(path));
+    if (picture.isNull()) {
+        return fail("壁紙のファイルを読み込めません");
+    }
+    XConnection display;
+    if (!display.d) {
+        return fail("Xサーバーに接続できません");
+    }
+    ::Display* d = display.d;
+    const int screen = DefaultScreen(d);
+    const Window root = RootWindow(d, screen);
+    const int depth = DefaultDepth(d, screen);
+    if (depth != 24 && depth != 32) {
+        return fail("この画面の色数には対応していません");
+    }
+    picture = picture.convertToFormat(QImage::Format_RGB32);
+    const int width = picture.width();
+    const int height = picture.height();
+
+    // Our data lives in `pixels` for the XImage, which must not free it.
+    std::vector<char> pixels(static_cast<std::size_t>(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(pixels.data() + static_cast<std::size_t>(y) * width * 4, picture.constScanLine(y),
+                    static_cast<std::size_t>(width) * 4);
+    }
+    XImage* image = XCreateImage(d, DefaultVisual(d, screen), static_cast<unsigned>(depth), ZPixmap, 0, pixels.data(),
+                                 static_cast<unsigned>(width), static_cast<unsigned>(height), 32, width * 4);
+    if (!image) {
+        return fail("壁紙の画像を作成できません");
+    }
+    image->byte_order = LSBFirst; // QImage's RGB32 is little-endian 0xffRRGGBB
+    const Pixmap pixmap = XCreatePixmap(d, root, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                        static_cast<unsigned>(depth));
+    GC gc = XCreateGC(d, pixmap, 0, nullptr);
+    XPutImage(d, pixmap, gc, image, 0, 0, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFreeGC(d, gc);
+    image->data = nullptr; // owned by `pixels`
+    XDestroyImage(image);
+
+    const Atom rootPixmap = XInternAtom(d, "_XROOTPMAP_ID", False);
+    const Atom esetroot = XInternAtom(d, "ESETROOT_PMAP_ID", False);
+    // Free the picture an earlier run left behind; its client is the one we retained.
+    const Pixmap old = retainedPixmap(d, root, esetroot);
+    if (old != None && old == retainedPixmap(d, root, rootPixmap)) {
+        XErrorHandler previous = XSetErrorHandler(ignoreErrors);
+        XKillClient(d, old);
+        XSync(d, False);
+        XSetErrorHandler(previous);
+    }
+    XChangeProperty(d, root, rootPixmap, XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
+    XChangeProperty(d, root, esetroot, XA_PIXMAP, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&pixmap),
+                    1);
+    XSetWindowBackgroundPixmap(d, root, pixmap);
+    XClearWindow(d, root);
+    // The pixmap stays when this connection closes, so the desktop keeps the calendar.
+    XSetCloseDownMode(d, RetainPermanent);
+    XSync(d, False);
+    return true;
+}
+
+} // namespace velmora

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <memory>
+
+namespace velmora {
+
+// A Linux desktop on an X server. The wallpaper goes into the root window's
+// background as a retained pixmap named by _XROOTPMAP_ID and
+// ESETROOT_PMAP_ID, so that it stays on the desktop after the program ends
+// and other programs can read it.
+class X11Platform : public HeadlessPlatform {
+public:
+    // nullptr when no X server can be reached.
+    static std::unique_ptr<X11Platform> connect();
+    ~X11Platform() override;
+
+    int screenWidth() const override { return m_width; }
+    int screenHeight() const override { return m_height; }
+    bool installWallpaper(const std::string& path, std::string* error) override;
+    std::string wallpaperBackend() const override { return "x11-root"; }
+
+private:
+    X11Platform(int width, int height) : m_width(width), m_height(height) {}
+    int m_width;
+    int m_height;
+};
+
+} // namespace velmora

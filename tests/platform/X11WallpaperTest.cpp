@@ -1,0 +1,139 @@
+// The calendar as the wallpaper of a real X server (Xvfb, started here).
+#include "support/TestSupport.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using velmora::test::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string findProgram(const char* name) {
+    for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
+        if (access((std::string(dir) + name).c_str(), X_OK) == 0) {
+            return std::string(dir) + name;
+        }
+    }
+    return {};
+}
+
+// An Xvfb of its own on a free display. -noreset: the server must not reset
+// when its last client leaves, or the retained root picture would be lost.
+class Xvfb {
+public:
+    Xvfb() {
+        const std::string server = findProgram("Xvfb");
+        if (server.empty()) {
+            return;
+        }
+        for (int n = 90 + getpid() % 100; n < 300; ++n) {
+            if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) &&
+                !fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
+                m_display = ":" + std::to_string(n);
+                m_socket = "/tmp/.X11-unix/X" + std::to_string(n);
+                break;
+            }
+        }
+        m_pid = fork();
+        if (m_pid == 0) {
+            execl(server.c_str(), "Xvfb", m_display.c_str(), "-screen", "0", "800x600x24", "-noreset", "-nolisten",
+                  "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 100 && !fs::exists(m_socket); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    ~Xvfb() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool running() const { return m_pid > 0 && fs::exists(m_socket); }
+    const std::string& display() const { return m_display; }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_display;
+    std::string m_socket;
+};
+
+int runVelmora(const std::string& display, const std::string& home) {
+    const std::string command = "DISPLAY=" + display + " VELMORA_HOME=" + home +
+                                " VELMORA_NOW='2026/12/08 10:00:00' " VELMORA_BINARY_DIR "/velmora /0 >" + home +
+                                "out.txt 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+unsigned long rootPixmap(Display* d, const char* name) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    unsigned long p = 0;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False), 0, 1, False, XA_PIXMAP, &type, &format,
+                           &items, &after, &data) == Success &&
+        items == 1) {
+        std::memcpy(&p, data, sizeof(Pixmap));
+    }
+    if (data) {
+        XFree(data);
+    }
+    return p;
+}
+
+} // namespace
+
+TEST(X11Wallpaper, TheCalendarBecomesTheRootPictureAndStays) {
+    Xvfb server;
+    if (!server.running()) {
+        GTEST_SKIP() << "Xvfb is not installed here";
+    }
+    TempDir home;
+    ASSERT_EQ(runVelmora(server.display(), home.dir()), 0) << velmora::test::readBytes(home.file("out.txt"));
+    EXPECT_NE(velmora::test::readBytes(home.file("out.txt")).find("Wallpaper\tx11-root"), std::string::npos);
+
+    // The program has ended; its picture must still be the root background.
+    Display* d = XOpenDisplay(server.display().c_str());
+    ASSERT_NE(d, nullptr);
+    const unsigned long first = rootPixmap(d, "_XROOTPMAP_ID");
+    ASSERT_NE(first, 0u);
+    EXPECT_EQ(first, rootPixmap(d, "ESETROOT_PMAP_ID"));
+    XImage* shown = XGetImage(d, first, 0, 0, 800, 600, AllPlanes, ZPixmap);
+    ASSERT_NE(shown, nullptr);
+    const QImage calendar(QString::fromStdString(home.file("calendar.bmp")));
+    ASSERT_EQ(calendar.size(), QSize(800, 600)) << "drawn for the X screen's size";
+    int differing = 0;
+    for (int y = 0; y < 600; y += 3) {
+        for (int x = 0; x < 800; x += 3) {
+            const unsigned long p = XGetPixel(shown, x, y);
+            differing += (p & 0xFFFFFF) != (calendar.pixel(x, y) & 0xFFFFFF);
+        }
+    }
+    XDestroyImage(shown);
+    EXPECT_EQ(differing, 0);
+
+    // A second run replaces the picture and frees the first one.
+    ASSERT_EQ(runVelmora(server.display(), home.dir()), 0);
+    const unsigned long second = rootPixmap(d, "_XROOTPMAP_ID");
+    EXPECT_NE(second, 0u);
+    EXPECT_NE(second, first);
+    XCloseDisplay(d);
+}
