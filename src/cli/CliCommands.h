@@ -89,6 +89,7 @@ int runOldCalendar(CliContext& context, const std::vector<std::string>& args);
 int runDay(CliContext& context, const std::vector<std::string>& args);
 int runRender(CliContext& context, const std::vector<std::string>& args);
 int runHit(CliContext& context, const std::vector<std::string>& args);
+int runReminders(CliContext& context, const std::vector<std::string>& args);
 
 // The month, view and picture size of the drawing commands.
 struct RenderRequest {

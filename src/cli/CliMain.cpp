@@ -48,7 +48,12 @@ constexpr const char* kUsageText =
     "                      draw the calendar over the base picture into a bitmap\n"
     "  hit X Y [--month yyyy/mm] [--view month|year] [--size WxH] [--alt]\n"
     "                      what a click at X,Y on that picture does: code<TAB>yyyy/mm/dd\n"
-    "                      (\"picker\" where the month picker would open)\n";
+    "                      (\"picker\" where the month picker would open)\n"
+    "  reminders [--at hh:nn]\n"
+    "                      what today's reminders do: now<TAB>key<TAB>text,\n"
+    "                      exec<TAB>program<TAB>params, time<TAB>key<TAB>text per\n"
+    "                      queued pair; --at then checks that minute:\n"
+    "                      fire<TAB>key<TAB>text<TAB>sound|beep|silent\n";
 
 using Command = std::function<int(CliContext&, const std::vector<std::string>&)>;
 
@@ -69,6 +74,7 @@ const std::map<std::string, Command>& commands() {
         {"day", runDay},
         {"render", runRender},
         {"hit", runHit},
+        {"reminders", runReminders},
         // clang-format on
     };
     return table;
