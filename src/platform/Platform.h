@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Clock.h"
+#include "reminders/ReminderWindows.h"
 
 #include <memory>
 #include <string>
@@ -36,6 +37,15 @@ public:
     virtual bool installWallpaper(const std::string& path, std::string* error) = 0;
     // A name for the way the wallpaper is installed, for messages ("none" without a desktop).
     virtual std::string wallpaperBackend() const = 0;
+
+    // The per-user secret values of the reminders' supplement commands.
+    virtual ReminderSecrets& secrets() = 0;
+    // Starts a program in `workingDir` with its parameters split as a command
+    // line is (double quotes group) and passed as separate arguments — never
+    // through a shell, so that an entry's text can never become a command.
+    // False when it cannot be started.
+    virtual bool launchProgram(const std::string& program, const std::string& parameters,
+                               const std::string& workingDir) = 0;
 };
 
 // The platform of this build and session.

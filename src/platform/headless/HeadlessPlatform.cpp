@@ -1,6 +1,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 
 #include "core/DateText.h"
+#include "platform/Launch.h"
 
 #include <chrono>
 #include <climits>
@@ -80,6 +81,11 @@ std::string HeadlessPlatform::executableDir() const {
 
 bool HeadlessPlatform::isWritableDir(const std::string& dir) const {
     return access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+bool HeadlessPlatform::launchProgram(const std::string& program, const std::string& parameters,
+                                     const std::string& workingDir) {
+    return launchDetached(program, parameters, workingDir);
 }
 
 std::unique_ptr<Clock> HeadlessPlatform::createClock() const {

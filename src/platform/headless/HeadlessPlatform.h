@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/SecretFile.h"
 
 namespace velmora {
 
@@ -17,6 +18,12 @@ public:
     std::unique_ptr<Clock> createClock() const override;
     bool installWallpaper(const std::string&, std::string*) override { return true; }
     std::string wallpaperBackend() const override { return "none"; }
+    ReminderSecrets& secrets() override { return m_secrets; }
+    bool launchProgram(const std::string& program, const std::string& parameters,
+                       const std::string& workingDir) override;
+
+private:
+    SecretFile m_secrets;
 };
 
 } // namespace velmora
