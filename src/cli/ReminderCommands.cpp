@@ -44,7 +44,8 @@ public:
     void openSaved(const std::string&, const std::string& text, const std::string& key, std::optional<int>) override {
         opened(text, key);
     }
-    void openFresh(const ReminderGeometry&, const std::string& text, const std::string& key, const FontSpec&) override {
+    void openFresh(const ReminderGeometry&, const std::string& text, const std::string& key,
+                   const FontSetting&) override {
         opened(text, key);
     }
     void close(const std::string&) override {}
@@ -115,7 +116,7 @@ int runReminders(CliContext& context, const std::vector<std::string>& arguments)
         windows,
         secrets,
         ScreenSize{context.platform.screenWidth(), context.platform.screenHeight()},
-        [](const std::string& text, const FontSpec&) { return characters(text) * kCharacterWidth; },
+        [](const std::string& text, const FontSetting&) { return characters(text) * kCharacterWidth; },
         session.state.locations.programDir};
     Reminders reminders(reminderContext);
     reminders.popupProc(true);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/FontSpec.h"
+#include "settings/FontSetting.h"
 
 #include <optional>
 #include <string>
@@ -28,7 +28,7 @@ public:
                            std::optional<int> colour) = 0;
     // A new reminder window at `geometry` in the sticky-note font.
     virtual void openFresh(const ReminderGeometry& geometry, const std::string& text, const std::string& key,
-                           const FontSpec& font) = 0;
+                           const FontSetting& font) = 0;
     // Closes the open reminder window of the entry.
     virtual void close(const std::string& key) = 0;
     // Plays the wave file to its end; "" plays the default beep.

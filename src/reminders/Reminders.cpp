@@ -309,14 +309,14 @@ bool Reminders::showReminder(const std::string& text, const std::string& key) {
         stateFiles.remove(key);
     }
 
-    const FontSpec& font = m_c.settings.font(FontPart::Fusen);
+    const FontSetting& font = m_c.settings.font(FontPart::Fusen);
     const ReminderGeometry geometry = freshGeometry(text, font);
     m_c.windows.openFresh(geometry, trimmed(text), key, font);
     store.section(ScheduleSection::PopupStat).set(key, "1");
     return true;
 }
 
-ReminderGeometry Reminders::freshGeometry(const std::string& text, const FontSpec& font) {
+ReminderGeometry Reminders::freshGeometry(const std::string& text, const FontSetting& font) {
     ReminderGeometry g;
     g.height = static_cast<int>(std::trunc(font.size / 0.72 + 8));
     g.width = (m_c.textWidth ? m_c.textWidth(text, font) : 0) + 8;

@@ -17,7 +17,7 @@ struct StartupState;
 
 // The width in pixels of a text drawn in a font, measured by the caller's
 // toolkit (the model draws nothing).
-using TextWidth = std::function<int(const std::string& text, const FontSpec& font)>;
+using TextWidth = std::function<int(const std::string& text, const FontSetting& font)>;
 
 // What the reminders read and whom they ask.
 struct ReminderContext {
@@ -80,7 +80,7 @@ public:
 private:
     std::string folder() const;
     void refreshMovedEntries(DateValue today);
-    ReminderGeometry freshGeometry(const std::string& text, const FontSpec& font);
+    ReminderGeometry freshGeometry(const std::string& text, const FontSetting& font);
     void soundFor(const std::string& key);
 
     ReminderContext m_c;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/FontSpec.h"
+#include "settings/FontSetting.h"
 
 #include <cstdint>
 #include <string>
@@ -42,7 +42,7 @@ public:
 
     // The current font; text is drawn in its colour (a settings colour,
     // system colours resolved). A pixel height above 0 replaces its size.
-    FontSpec font;
+    FontSetting font;
     int fontPixelHeight = 0;
     std::uint32_t penColour = 0;
     int penWidth = 1;

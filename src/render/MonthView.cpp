@@ -42,7 +42,7 @@ std::string titleText(const RenderInputs& in) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void setFace(Canvas& canvas, const FontSpec& font) {
+void setFace(Canvas& canvas, const FontSetting& font) {
     canvas.font.face = font.face;
     canvas.font.bold = font.bold;
     canvas.font.italic = font.italic;
@@ -113,8 +113,8 @@ void drawFrame(Canvas& canvas, const RenderInputs& in, DrawState& state) {
         canvas.tint(Rect{L, T, W - R, H - B}, resolveColour(s.fbgColor), s.fbgTrans);
     }
 
-    const FontSpec& title = s.font(FontPart::Title);
-    const FontSpec& ymFont = s.font(monthView ? FontPart::YearMonth : FontPart::Year);
+    const FontSetting& title = s.font(FontPart::Title);
+    const FontSetting& ymFont = s.font(monthView ? FontPart::YearMonth : FontPart::Year);
     canvas.brushStyle = BrushStyle::Clear;
     canvas.fontPixelHeight = 0;
     state.titleHeight = pointsToPixels(title.size, canvas.dpi());
@@ -340,7 +340,7 @@ void drawEntryStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
     const bool print = in.printMode;
     const int W = state.cellWidth;
     const int H = state.cellHeight;
-    const FontSpec& schedule = s.font(FontPart::Schedule);
+    const FontSetting& schedule = s.font(FontPart::Schedule);
     const int size = schedule.size > 0 ? schedule.size : std::max(s.miniSize, H / 12);
     const int lineHeight = pointsToPixels(size, canvas.dpi());
     const DateValue month = in.displayMonth.startOfMonth();

@@ -47,8 +47,8 @@ QFont QtCanvas::qtFont() const {
 }
 
 const QFont& QtCanvas::cachedFont() const {
-    if (m_cachedPixelHeight != fontPixelHeight || !(m_cachedSpec == font)) {
-        m_cachedSpec = font;
+    if (m_cachedPixelHeight != fontPixelHeight || !(m_cachedSetting == font)) {
+        m_cachedSetting = font;
         m_cachedPixelHeight = fontPixelHeight;
         m_font = qtFont();
         m_metrics.emplace(m_font);

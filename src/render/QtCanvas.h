@@ -47,7 +47,7 @@ private:
     QImage& m_image;
     int m_dpi;
     QPainter m_painter;
-    mutable FontSpec m_cachedSpec;
+    mutable FontSetting m_cachedSetting;
     mutable int m_cachedPixelHeight = -1;
     mutable QFont m_font;
     mutable std::optional<QFontMetrics> m_metrics;

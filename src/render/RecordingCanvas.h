@@ -18,7 +18,7 @@ public:
         Rect clip;
         std::vector<Point> points;
         std::string text;
-        FontSpec font;
+        FontSetting font;
         std::uint32_t penColour = 0;
         int penWidth = 0;
         std::uint32_t brushColour = 0;

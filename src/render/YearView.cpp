@@ -25,8 +25,8 @@ constexpr int kSunday = 1;
 constexpr int kSaturday = 7;
 
 // A part's face and style at the step's common size, in the given colour.
-FontSpec partFont(const Settings& s, FontPart part, int size, Colour colour) {
-    FontSpec font = s.font(part);
+FontSetting partFont(const Settings& s, FontPart part, int size, Colour colour) {
+    FontSetting font = s.font(part);
     font.size = size;
     font.colour = colour;
     return font;
@@ -89,7 +89,7 @@ void drawYearStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
                 place = BlockPlace{block % cols, block / cols};
             }
             firstOffset = d.startOfMonth().weekday() - 1;
-            const FontSpec& header = s.font(FontPart::MonthYear);
+            const FontSetting& header = s.font(FontPart::MonthYear);
             canvas.font = partFont(s, FontPart::MonthYear, size, print ? kBlack : header.colour);
             shadowTextOut(canvas, s, print, columnLeft(3), lineTop(0), dayNumberText(date.month) + "月");
             if (state.blocks.size() < kMaxBlocks) {

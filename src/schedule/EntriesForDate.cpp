@@ -56,7 +56,7 @@ bool passesInterval(const std::string& key, DateValue date, const ScheduleStore&
 
 void append(std::vector<EntryHit>& out, EntryKind kind, const std::string& key, const std::string& text,
             const EntryContext& c) {
-    const FontSpec& font = c.settings.font(FontPart::Schedule);
+    const FontSetting& font = c.settings.font(FontPart::Schedule);
     const auto colour = valueOf(sec(c.store, ScheduleSection::ColorOpt), key);
     const auto face = valueOf(sec(c.store, ScheduleSection::FontName), key);
     out.push_back(EntryHit{kind, key, text, colour ? *colour : std::to_string(font.colour), face ? *face : font.face});

@@ -288,8 +288,8 @@ std::string fontKeyName(FontPart part, const char* suffix) {
 }
 
 // A FONT entry over `target`, with `fallback` supplying what the file lacks.
-void readFontEntry(const ProfileFile& file, FontPart part, FontSpec& target, const FontSpec& fallback) {
-    const FontSpec def = fallback;
+void readFontEntry(const ProfileFile& file, FontPart part, FontSetting& target, const FontSetting& fallback) {
+    const FontSetting def = fallback;
     target.face = file.readString("FONT", fontKeyName(part, "_FontName"), def.face);
     const std::string size = file.readString("FONT", fontKeyName(part, "_FontSize"), std::to_string(def.size));
     int parsed = 0;
@@ -305,7 +305,7 @@ void readFontEntry(const ProfileFile& file, FontPart part, FontSpec& target, con
 
 // The value of a font key of COLOR from the fonts in memory.
 std::string fontKeyValue(const Settings& s, const Def& d) {
-    const FontSpec& f = s.font(d.fontPart);
+    const FontSetting& f = s.font(d.fontPart);
     switch (d.type) {
     case Type::FontFace:
         return f.face;
@@ -401,7 +401,7 @@ bool isOwnCalendar(const std::string& path) {
 
 Settings::Settings(ScreenSize screen) {
     // The main window's own font, before any setting is applied.
-    fonts.fill(FontSpec{"ＭＳ Ｐゴシック", 9, kClWindowText});
+    fonts.fill(FontSetting{"ＭＳ Ｐゴシック", 9, kClWindowText});
     // Defaults are what an empty file reads as.
     const ProfileFile empty;
     StartupReadContext context{"", screen, nullptr};
@@ -424,7 +424,7 @@ void Settings::readStartup(const ProfileFile& file, const StartupReadContext& co
     // The animated busy cursor belongs to systems this program does not run on.
     anime = 0;
 
-    FontSpec& memo = font(FontPart::Fusen);
+    FontSetting& memo = font(FontPart::Fusen);
     memo.face = readFontFace(file, "FNAME");
     memo.bold = readFontInt(file, "FBOLD") == 1;
     memo.italic = readFontInt(file, "FITALIC") == 1;
@@ -451,13 +451,13 @@ void Settings::load(const ProfileFile& file) {
         samplefile = std::string(kNoneMarker);
     }
 
-    FontSpec& schedule = font(FontPart::Schedule);
+    FontSetting& schedule = font(FontPart::Schedule);
     readFontEntry(file, FontPart::Schedule, schedule, schedule);
     schedule.face = readFontFace(file, "SchNAME");
     schedule.size = readFontInt(file, "SchSIZE");
     schedule.colour = readFontInt(file, "MOJI");
 
-    FontSpec& title = font(FontPart::Title);
+    FontSetting& title = font(FontPart::Title);
     readFontEntry(file, FontPart::Title, title, schedule);
     title.colour = readFontInt(file, "TITLE");
     title.size = readFontInt(file, "TITLESIZE");
@@ -468,7 +468,7 @@ void Settings::load(const ProfileFile& file) {
 
     // Keys the file lacks keep the memo font read at start-up from its own
     // COLOR keys, rather than turning the memo font into the schedule font.
-    FontSpec& memo = font(FontPart::Fusen);
+    FontSetting& memo = font(FontPart::Fusen);
     readFontEntry(file, FontPart::Fusen, memo, memo);
 
     for (FontPart p : {FontPart::Holiday, FontPart::YearMonth, FontPart::Yobi, FontPart::Date, FontPart::Kyureki,
@@ -492,7 +492,7 @@ std::vector<SettingValue> Settings::values(const SaveContext& context) const {
     plainRows("COLOR");
     for (std::size_t i = 0; i < kFontPartCount; ++i) {
         const auto part = static_cast<FontPart>(i);
-        const FontSpec& f = fonts[i];
+        const FontSetting& f = fonts[i];
         out.push_back({"FONT", fontKeyName(part, "_FontName"), f.face, true});
         out.push_back({"FONT", fontKeyName(part, "_FontSize"), std::to_string(f.size), true});
         out.push_back({"FONT", fontKeyName(part, "_FontColor"), colourToText(f.colour), true});

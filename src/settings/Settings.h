@@ -4,7 +4,7 @@
 #include "core/NameValueList.h"
 #include "core/ProfileFile.h"
 #include "settings/ColorText.h"
-#include "settings/FontSpec.h"
+#include "settings/FontSetting.h"
 
 #include <array>
 #include <functional>
@@ -72,8 +72,8 @@ struct Settings {
               const AtomicWriteOptions& options = {}) const;
 
     // Fonts by part.
-    FontSpec& font(FontPart p) { return fonts[static_cast<std::size_t>(p)]; }
-    const FontSpec& font(FontPart p) const { return fonts[static_cast<std::size_t>(p)]; }
+    FontSetting& font(FontPart p) { return fonts[static_cast<std::size_t>(p)]; }
+    const FontSetting& font(FontPart p) const { return fonts[static_cast<std::size_t>(p)]; }
 
     // SYSTEM
     std::string scheduleFile, memoDataFile, samplefile, popupWaveFile;
@@ -105,7 +105,7 @@ struct Settings {
     // Desktop
     int tileWallpaper = 0;
 
-    std::array<FontSpec, kFontPartCount> fonts;
+    std::array<FontSetting, kFontPartCount> fonts;
 
     NameValueList holidayList;                    // HOLIDAY: "mm/dd=name"
     NameValueList defaultColours;                 // DefColor

@@ -41,8 +41,8 @@ std::string chooseProgramDir(const ProgramDirInputs& in, const std::function<boo
     } else if (!in.executableDir.empty() && isWritable(in.executableDir)) {
         dir = withSeparator(in.executableDir);
     } else {
-        const std::string base = !in.xdgDataHome.empty() ? withSeparator(in.xdgDataHome)
-                                                          : withSeparator(in.userHome) + ".local/share/";
+        const std::string base =
+            !in.xdgDataHome.empty() ? withSeparator(in.xdgDataHome) : withSeparator(in.userHome) + ".local/share/";
         dir = base + "Velmora/";
     }
     // Whatever folder the program runs from becomes a complete installation:

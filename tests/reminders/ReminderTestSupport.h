@@ -21,7 +21,7 @@ public:
                          (colour ? std::to_string(*colour) : std::string("none")));
     }
     void openFresh(const ReminderGeometry& g, const std::string& text, const std::string& key,
-                   const FontSpec&) override {
+                   const FontSetting&) override {
         events.push_back("fresh " + key + " " + text);
         geometries.push_back(g);
     }
@@ -65,7 +65,8 @@ struct ReminderFixture {
         if (!m_reminders) {
             m_reminders = std::make_unique<Reminders>(ReminderContext{
                 store, settings, clock, windows, secrets, screen,
-                [](const std::string& text, const FontSpec&) { return static_cast<int>(text.size()) * 10; }, "/prog/"});
+                [](const std::string& text, const FontSetting&) { return static_cast<int>(text.size()) * 10; },
+                "/prog/"});
         }
         return *m_reminders;
     }

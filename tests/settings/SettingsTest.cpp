@@ -56,7 +56,7 @@ Settings readBoth(const std::string& path, const std::string& programDir) {
 } // namespace
 
 namespace velmora {
-void PrintTo(const FontSpec& f, std::ostream* os) {
+void PrintTo(const FontSetting& f, std::ostream* os) {
     *os << "{" << f.face << ", " << f.size << ", " << f.colour << ", " << fontStyleText(f) << "}";
 }
 } // namespace velmora
@@ -119,16 +119,16 @@ TEST(Settings, LegacyFileReadsAsTheUserMeantIt) {
     EXPECT_EQ(s.recentScheduleFiles,
               (std::vector<std::string>{dir.dir() + "shared/Schedule.dat", app + "other/Work.dat"}));
 
-    const FontSpec schedule{"ＭＳ ゴシック", 11, 255, false, false, true, true};
+    const FontSetting schedule{"ＭＳ ゴシック", 11, 255, false, false, true, true};
     EXPECT_EQ(s.font(FontPart::Schedule), schedule);
     // The COLOR keys override the title's FONT entry; the style is bold only.
-    EXPECT_EQ(s.font(FontPart::Title), (FontSpec{"HG丸ｺﾞｼｯｸM-PRO", 40, 16711680, true}));
+    EXPECT_EQ(s.font(FontPart::Title), (FontSetting{"HG丸ｺﾞｼｯｸM-PRO", 40, 16711680, true}));
     // No FONT entry for the memo font: its own COLOR keys stand.
-    EXPECT_EQ(s.font(FontPart::Fusen), (FontSpec{"ＭＳ 明朝", 20, 65535, true}));
+    EXPECT_EQ(s.font(FontPart::Fusen), (FontSetting{"ＭＳ 明朝", 20, 65535, true}));
     // A size that is no number keeps the font's own size; HOLIDAY sets the colour; a short style pads with "0".
-    EXPECT_EQ(s.font(FontPart::Holiday), (FontSpec{"メイリオ", 40, 128, true, true}));
+    EXPECT_EQ(s.font(FontPart::Holiday), (FontSetting{"メイリオ", 40, 128, true, true}));
     // A colour text that does not read falls back; a non-digit style character reads as "0".
-    EXPECT_EQ(s.font(FontPart::Date), (FontSpec{"HG丸ｺﾞｼｯｸM-PRO", 40, 16711680, true, false, true}));
+    EXPECT_EQ(s.font(FontPart::Date), (FontSetting{"HG丸ｺﾞｼｯｸM-PRO", 40, 16711680, true, false, true}));
     EXPECT_EQ(s.font(FontPart::Kyureki).colour, 0x123456);
     EXPECT_EQ(colourToText(s.font(FontPart::YobiYear).colour), "clBtnFace");
     EXPECT_EQ(s.font(FontPart::DateYear), schedule);
@@ -264,11 +264,11 @@ TEST(FontStyleText, FourCharactersBoldItalicUnderlineStrikeOut) {
         {"x1y1", {false, true, false, true}}, {"2000", {true, false, false, false}},
     };
     for (const auto& row : rows) {
-        FontSpec f{"face", 10, 0, true, true, true, true};
+        FontSetting f{"face", 10, 0, true, true, true, true};
         applyFontStyleText(f, row.text);
         EXPECT_EQ((std::array<bool, 4>{f.bold, f.italic, f.underline, f.strikeOut}), row.bits) << row.text;
     }
-    EXPECT_EQ(fontStyleText(FontSpec{"f", 1, 0, true, false, false, true}), "1001");
+    EXPECT_EQ(fontStyleText(FontSetting{"f", 1, 0, true, false, false, true}), "1001");
 }
 
 TEST(Settings, TheTemplateOfANewInstallationHoldsTheDefaults) {

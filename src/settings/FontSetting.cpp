@@ -1,4 +1,4 @@
-#include "settings/FontSpec.h"
+#include "settings/FontSetting.h"
 
 namespace velmora {
 
@@ -10,7 +10,7 @@ std::string_view fontPartName(FontPart part) {
     return names[static_cast<std::size_t>(part)];
 }
 
-std::string fontStyleText(const FontSpec& font) {
+std::string fontStyleText(const FontSetting& font) {
     std::string s;
     for (bool bit : {font.bold, font.italic, font.underline, font.strikeOut}) {
         s += bit ? '1' : '0';
@@ -18,7 +18,7 @@ std::string fontStyleText(const FontSpec& font) {
     return s;
 }
 
-void applyFontStyleText(FontSpec& font, std::string_view text) {
+void applyFontStyleText(FontSetting& font, std::string_view text) {
     const auto bit = [&](std::size_t i) { return i < text.size() && text[i] >= '1' && text[i] <= '9'; };
     font.bold = bit(0);
     font.italic = bit(1);

@@ -10,7 +10,7 @@ namespace velmora {
 
 // A font as the settings hold it: plain values, turned into a real font only
 // by the drawing layer.
-struct FontSpec {
+struct FontSetting {
     std::string face;
     int size = 0; // points; 0 = automatic where the drawing allows it
     Colour colour = 0;
@@ -19,7 +19,7 @@ struct FontSpec {
     bool underline = false;
     bool strikeOut = false;
 
-    friend bool operator==(const FontSpec&, const FontSpec&) = default;
+    friend bool operator==(const FontSetting&, const FontSetting&) = default;
 };
 
 // The calendar parts that have a font entry, in the order they are written.
@@ -43,8 +43,8 @@ inline constexpr std::size_t kFontPartCount = 12;
 std::string_view fontPartName(FontPart part);
 
 // Four "0"/"1" characters: bold, italic, underline, strike-out.
-std::string fontStyleText(const FontSpec& font);
+std::string fontStyleText(const FontSetting& font);
 // Sets the style bits from such a text; a missing or non-digit character reads as "0".
-void applyFontStyleText(FontSpec& font, std::string_view text);
+void applyFontStyleText(FontSetting& font, std::string_view text);
 
 } // namespace velmora
