@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "core/DateText.h"
+#include "core/NameValueList.h"
 #include "reminders/Reminders.h"
 
 #include <optional>
@@ -79,18 +80,6 @@ private:
     bool m_firing = false;
     std::optional<Fired> m_fired;
 };
-
-std::string trimmed(const std::string& s) {
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') {
-        ++b;
-    }
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') {
-        --e;
-    }
-    return s.substr(b, e - b);
-}
 
 } // namespace
 

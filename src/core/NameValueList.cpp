@@ -35,6 +35,16 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && compareIgnoreCase(a, b) == 0;
 }
 
+std::string trimmed(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') {
+        s.remove_suffix(1);
+    }
+    return std::string(s);
+}
+
 std::string NameValueList::name(std::size_t i) const {
     const std::string& l = m_lines[i];
     const auto eq = l.find('=');

@@ -14,6 +14,10 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // < 0, 0, > 0 like strcmp, without regard to ASCII letter case.
 int compareIgnoreCase(std::string_view a, std::string_view b);
 
+// The text without the blanks and control characters at its ends (every
+// byte up to " "), as entry texts are stored and shown.
+std::string trimmed(std::string_view text);
+
 // The program's universal container: an ordered list of lines
 // "name=value". Lookup by name ignores letter case and the first match wins;
 // a line without "=" is kept and has an empty name.

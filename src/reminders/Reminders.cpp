@@ -1,4 +1,5 @@
 #include "reminders/Reminders.h"
+#include "core/NameValueList.h"
 
 #include "core/DateText.h"
 #include "core/PathText.h"
@@ -26,18 +27,6 @@ constexpr int kAtOnce = 1;
 constexpr int kTimed = 2;
 
 constexpr int kWeeksPerMonth = 5;
-
-std::string trimmed(std::string_view s) {
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') {
-        ++b;
-    }
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') {
-        --e;
-    }
-    return std::string(s.substr(b, e - b));
-}
 
 std::string field(const std::vector<std::string>& fields, std::size_t i) {
     return i < fields.size() ? fields[i] : std::string();

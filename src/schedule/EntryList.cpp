@@ -27,14 +27,7 @@ std::vector<std::string> parseEntryList(std::string_view value) {
 }
 
 std::string storedEntryText(std::string_view typed) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!typed.empty() && blank(typed.front())) {
-        typed.remove_prefix(1);
-    }
-    while (!typed.empty() && blank(typed.back())) {
-        typed.remove_suffix(1);
-    }
-    return std::string(typed) + " ";
+    return trimmed(typed) + " ";
 }
 
 } // namespace velmora
