@@ -1,7 +1,7 @@
 #include "reminders/Reminders.h"
-#include "core/NameValueList.h"
 
 #include "core/DateText.h"
+#include "core/NameValueList.h"
 #include "core/PathText.h"
 #include "reminders/SupplementCommands.h"
 #include "schedule/EntryList.h"
