@@ -28,6 +28,38 @@ public:
     }
 };
 
+bool samePicture(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    for (int row = 0; row < x.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col) {
+            if ((p[col] & 0xFFFFFF) != (q[col] & 0xFFFFFF)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The desktop's own background becomes blank.bmp, unless what the desktop
+// shows is our calendar of the last run: a calendar is never drawn over a calendar.
+void captureBareDesktop(velmora::Platform& platform, const velmora::DataLocations& loc) {
+    QImage desktop;
+    if (!platform.captureDesktop(&desktop)) {
+        return;
+    }
+    const QImage last(QString::fromStdString(loc.calendarBitmapPath));
+    if (!last.isNull() && samePicture(desktop, last)) {
+        return;
+    }
+    velmora::saveBmp(desktop, loc.blankBitmapPath);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -58,9 +90,10 @@ int main(int argc, char** argv) {
     }
     loadSettings(state);
 
-    // One drawing pass over the captured desktop (or a plain picture when
-    // none was captured yet), written as the wallpaper file.
+    // One drawing pass over the bare desktop (or a plain picture when none
+    // was captured yet), written as the wallpaper file.
     ensureGuiApplication();
+    captureBareDesktop(*platform, loc);
     CalendarState calendar(state.settings.holidayList);
     const DateValue now = clock->now();
     const bool adjust =

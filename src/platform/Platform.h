@@ -3,6 +3,8 @@
 #include "core/Clock.h"
 #include "reminders/ReminderWindows.h"
 
+#include <QImage>
+
 #include <memory>
 #include <string>
 
@@ -35,6 +37,9 @@ public:
     // desktop the file itself is the wallpaper and nothing more is done.
     // False, with a Japanese reason in *error, when the desktop refused it.
     virtual bool installWallpaper(const std::string& path, std::string* error) = 0;
+    // The desktop's background as it is now, screen-sized, without windows;
+    // false when the desktop does not let us see it (or there is none).
+    virtual bool captureDesktop(QImage* picture) = 0;
     // A name for the way the wallpaper is installed, for messages ("none" without a desktop).
     virtual std::string wallpaperBackend() const = 0;
 

@@ -137,3 +137,36 @@ TEST(X11Wallpaper, TheCalendarBecomesTheRootPictureAndStays) {
     EXPECT_NE(second, first);
     XCloseDisplay(d);
 }
+
+TEST(X11Wallpaper, TheCalendarIsDrawnOverTheDesktopsOwnBackground) {
+    Xvfb server;
+    if (!server.running()) {
+        GTEST_SKIP() << "Xvfb is not installed here";
+    }
+    // Another program's background: a red pixmap named as the root picture,
+    // alive while this connection stays open.
+    Display* d = XOpenDisplay(server.display().c_str());
+    ASSERT_NE(d, nullptr);
+    const Window root = DefaultRootWindow(d);
+    const Pixmap red = XCreatePixmap(d, root, 800, 600, static_cast<unsigned>(DefaultDepth(d, DefaultScreen(d))));
+    GC gc = XCreateGC(d, red, 0, nullptr);
+    XSetForeground(d, gc, 0xFF0000);
+    XFillRectangle(d, red, gc, 0, 0, 800, 600);
+    XFreeGC(d, gc);
+    XChangeProperty(d, root, XInternAtom(d, "_XROOTPMAP_ID", False), XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&red), 1);
+    XSync(d, False);
+
+    TempDir home;
+    ASSERT_EQ(runVelmora(server.display(), home.dir()), 0) << velmora::test::readBytes(home.file("out.txt"));
+    const QImage blank(QString::fromStdString(home.file("blank.bmp")));
+    ASSERT_FALSE(blank.isNull()) << "the bare desktop was captured";
+    EXPECT_EQ(blank.pixel(400, 300) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(QImage(QString::fromStdString(home.file("calendar.bmp"))).pixel(2, 2) & 0xFFFFFF, 0xFF0000u);
+
+    // The desktop now shows our calendar: the next run keeps the red base.
+    ASSERT_EQ(runVelmora(server.display(), home.dir()), 0);
+    EXPECT_EQ(QImage(QString::fromStdString(home.file("blank.bmp"))).pixel(400, 300) & 0xFFFFFF, 0xFF0000u);
+    XFreePixmap(d, red);
+    XCloseDisplay(d);
+}

@@ -17,6 +17,7 @@ public:
     int screenHeight() const override { return 1080; }
     std::unique_ptr<Clock> createClock() const override;
     bool installWallpaper(const std::string&, std::string*) override { return true; }
+    bool captureDesktop(QImage*) override { return false; }
     std::string wallpaperBackend() const override { return "none"; }
     ReminderSecrets& secrets() override { return m_secrets; }
     bool launchProgram(const std::string& program, const std::string& parameters,

@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -61,6 +62,59 @@ std::unique_ptr<X11Platform> X11Platform::connect() {
 }
 
 X11Platform::~X11Platform() = default;
+
+bool X11Platform::captureDesktop(QImage* picture) {
+    XConnection display;
+    if (!display.d) {
+        return false;
+    }
+    ::Display* d = display.d;
+    const Window root = DefaultRootWindow(d);
+    const Pixmap pixmap = retainedPixmap(d, root, XInternAtom(d, "_XROOTPMAP_ID", False));
+    if (pixmap == None) {
+        return false;
+    }
+    // A pixmap whose owner has gone makes every request fail; never let that end the program.
+    XErrorHandler previous = XSetErrorHandler(ignoreErrors);
+    Window unusedRoot = 0;
+    int x = 0;
+    int y = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    XImage* image = nullptr;
+    if (XGetGeometry(d, pixmap, &unusedRoot, &x, &y, &width, &height, &border, &depth) && width > 0 && height > 0) {
+        image = XGetImage(d, pixmap, 0, 0, width, height, AllPlanes, ZPixmap);
+    }
+    XSync(d, False);
+    XSetErrorHandler(previous);
+    if (!image) {
+        return false;
+    }
+    QImage out(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
+    const bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst && image->red_mask == 0xFF0000 &&
+                        image->green_mask == 0xFF00 && image->blue_mask == 0xFF;
+    for (int row = 0; row < out.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(row));
+        if (direct) {
+            // The usual 24-bit visual: the rows are already 0x00RRGGBB words.
+            const auto* source = reinterpret_cast<const std::uint32_t*>(image->data + row * image->bytes_per_line);
+            for (int col = 0; col < out.width(); ++col) {
+                line[col] = 0xFF000000u | (source[col] & 0xFFFFFF);
+            }
+            continue;
+        }
+        for (int col = 0; col < out.width(); ++col) {
+            line[col] = 0xFF000000u | static_cast<QRgb>(XGetPixel(image, col, row) & 0xFFFFFF);
+        }
+    }
+    XDestroyImage(image);
+    *picture = out.width() == m_width && out.height() == m_height
+                   ? out
+                   : out.scaled(m_width, m_height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return true;
+}
 
 bool X11Platform::installWallpaper(const std::string& path, std::string* error) {
     const auto fail = [&](const char* reason) {

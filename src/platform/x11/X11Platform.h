@@ -19,6 +19,8 @@ public:
     int screenWidth() const override { return m_width; }
     int screenHeight() const override { return m_height; }
     bool installWallpaper(const std::string& path, std::string* error) override;
+    // The root window's background pixmap (_XROOTPMAP_ID), whoever set it.
+    bool captureDesktop(QImage* picture) override;
     std::string wallpaperBackend() const override { return "x11-root"; }
 
 private:
