@@ -13,6 +13,8 @@
 #include "schedule/FileSwitch.h"
 #include "schedule/ScheduleStore.h"
 
+#include <QGuiApplication>
+
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -64,6 +66,11 @@ void captureBareDesktop(velmora::Platform& platform, const velmora::DataLocation
 
 int main(int argc, char** argv) {
     using namespace velmora;
+    // The application ends before the process does, so that Qt frees its
+    // fonts and display connections in order.
+    prepareGuiEnvironment();
+    QGuiApplication app(argc, argv);
+    installFontSubstitutions();
     // "/0" is the only argument: one pass, then end.
     const bool once = argc > 1 && std::strcmp(argv[1], "/0") == 0;
     auto platform = createPlatform();
@@ -92,7 +99,6 @@ int main(int argc, char** argv) {
 
     // One drawing pass over the bare desktop (or a plain picture when none
     // was captured yet), written as the wallpaper file.
-    ensureGuiApplication();
     captureBareDesktop(*platform, loc);
     CalendarState calendar(state.settings.holidayList);
     const DateValue now = clock->now();

@@ -60,10 +60,7 @@ std::string mappedFamily(const std::string& face) {
     return family;
 }
 
-void ensureGuiApplication() {
-    if (QGuiApplication::instance()) {
-        return;
-    }
+void prepareGuiEnvironment() {
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
@@ -73,6 +70,13 @@ void ensureGuiApplication() {
         mkdir(dir.c_str(), 0700);
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
     }
+}
+
+void ensureGuiApplication() {
+    if (QGuiApplication::instance()) {
+        return;
+    }
+    prepareGuiEnvironment();
     static int argc = 1;
     static char name[] = "velmora";
     static char* argv[] = {name, nullptr};

@@ -14,7 +14,13 @@ void installFontSubstitutions();
 std::string mappedFamily(const std::string& face);
 
 // Starts the GUI application that drawing with Qt needs, offscreen when no
-// display is named. Does nothing when one runs already.
+// display is named, and maps the fonts. Does nothing when one runs already.
+// It lives until the process ends; a program that owns its application
+// calls prepareGuiEnvironment() and installFontSubstitutions() instead.
 void ensureGuiApplication();
+
+// What the GUI application needs before it starts: the offscreen platform
+// when no display is named, a private runtime folder when none is set.
+void prepareGuiEnvironment();
 
 } // namespace velmora
