@@ -2,6 +2,7 @@
 
 #include "core/DateText.h"
 #include "platform/StartupEnvironment.h"
+#include "render/FontMapping.h"
 
 #include <algorithm>
 #include <functional>
@@ -196,11 +197,15 @@ int main(int argc, char** argv) {
     if (command == commands().end()) {
         return usage(std::cerr, "unknown command " + args[i]);
     }
+    int status = kOk;
     try {
-        return command->second(context, std::vector<std::string>(args.begin() + static_cast<long>(i) + 1, args.end()));
+        status =
+            command->second(context, std::vector<std::string>(args.begin() + static_cast<long>(i) + 1, args.end()));
     } catch (const UsageError& e) {
-        return usage(std::cerr, e.message);
+        status = usage(std::cerr, e.message);
     }
+    endGuiApplication();
+    return status;
 }
 
 } // namespace velmora::cli

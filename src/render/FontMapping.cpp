@@ -34,6 +34,11 @@ const std::map<std::string, std::string>& substitutes() {
 
 constexpr const char* kFallback = "IPAPGothic";
 
+std::unique_ptr<QGuiApplication>& startedApplication() {
+    static std::unique_ptr<QGuiApplication> app;
+    return app;
+}
+
 } // namespace
 
 void installFontSubstitutions() {
@@ -80,8 +85,12 @@ void ensureGuiApplication() {
     static int argc = 1;
     static char name[] = "velmora";
     static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
+    startedApplication() = std::make_unique<QGuiApplication>(argc, argv);
     installFontSubstitutions();
+}
+
+void endGuiApplication() {
+    startedApplication().reset();
 }
 
 } // namespace velmora

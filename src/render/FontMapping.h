@@ -19,6 +19,10 @@ std::string mappedFamily(const std::string& face);
 // calls prepareGuiEnvironment() and installFontSubstitutions() instead.
 void ensureGuiApplication();
 
+// Ends the application ensureGuiApplication() started, before the process
+// ends, so that Qt frees its fonts and connections in order.
+void endGuiApplication();
+
 // What the GUI application needs before it starts: the offscreen platform
 // when no display is named, a private runtime folder when none is set.
 void prepareGuiEnvironment();
