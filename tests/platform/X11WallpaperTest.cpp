@@ -1,4 +1,5 @@
 // The calendar as the wallpaper of a real X server (Xvfb, started here).
+#include "platform/x11/X11DesktopClicks.h"
 #include "support/TestSupport.h"
 
 #include <QImage>
@@ -8,6 +9,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <csignal>
@@ -16,6 +19,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using velmora::test::TempDir;
 namespace fs = std::filesystem;
@@ -169,4 +173,82 @@ TEST(X11Wallpaper, TheCalendarIsDrawnOverTheDesktopsOwnBackground) {
     EXPECT_EQ(QImage(QString::fromStdString(home.file("blank.bmp"))).pixel(400, 300) & 0xFFFFFF, 0xFF0000u);
     XFreePixmap(d, red);
     XCloseDisplay(d);
+}
+
+namespace {
+
+struct Clicker {
+    explicit Clicker(const std::string& display) : d(XOpenDisplay(display.c_str())) {}
+    ~Clicker() {
+        if (d) {
+            XCloseDisplay(d);
+        }
+    }
+    void doubleClick(int x, int y, bool alt = false) {
+        const KeyCode altKey = XKeysymToKeycode(d, XK_Alt_L);
+        XTestFakeMotionEvent(d, -1, x, y, 0);
+        if (alt) {
+            XTestFakeKeyEvent(d, altKey, True, 0);
+        }
+        for (int i = 0; i < 2; ++i) {
+            XTestFakeButtonEvent(d, 1, True, 0);
+            XTestFakeButtonEvent(d, 1, False, 0);
+        }
+        if (alt) {
+            XTestFakeKeyEvent(d, altKey, False, 0);
+        }
+        XFlush(d);
+    }
+    Display* d;
+};
+
+// Reads the click source for a while; the clicks it reported.
+std::vector<velmora::DesktopDoubleClick> collect(velmora::X11DesktopClicks& source,
+                                                 std::vector<velmora::DesktopDoubleClick>& seen) {
+    for (int i = 0; i < 40; ++i) {
+        source.processPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return seen;
+}
+
+} // namespace
+
+TEST(X11DesktopClicks, DoubleClicksOnTheBareDesktopOnly) {
+    Xvfb server;
+    if (!server.running()) {
+        GTEST_SKIP() << "Xvfb is not installed here";
+    }
+    std::vector<velmora::DesktopDoubleClick> seen;
+    auto source = velmora::X11DesktopClicks::open(
+        [&](const velmora::DesktopDoubleClick& c) {
+            seen.push_back(c);
+            // The program is done with the click at once here.
+        },
+        server.display());
+    ASSERT_NE(source, nullptr) << "Xvfb has XInput2";
+    Clicker clicker(server.display());
+    ASSERT_NE(clicker.d, nullptr);
+
+    clicker.doubleClick(200, 150);
+    auto clicks = collect(*source, seen);
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].x, 200);
+    EXPECT_EQ(clicks[0].y, 150);
+    EXPECT_FALSE(clicks[0].alt);
+    source->detector().setHandling(false);
+
+    clicker.doubleClick(300, 200, true);
+    clicks = collect(*source, seen);
+    ASSERT_EQ(clicks.size(), 2u);
+    EXPECT_TRUE(clicks[1].alt) << "Alt held";
+    source->detector().setHandling(false);
+
+    // Over another program's window the clicks are that program's.
+    const Window w = XCreateSimpleWindow(clicker.d, DefaultRootWindow(clicker.d), 400, 300, 200, 150, 0, 0, 0);
+    XMapWindow(clicker.d, w);
+    XSync(clicker.d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    clicker.doubleClick(450, 350);
+    EXPECT_EQ(collect(*source, seen).size(), 2u);
 }

@@ -1,0 +1,148 @@
+#include "platform/x11/X11DesktopClicks.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+
+#include <cstring>
+
+namespace velmora {
+
+struct X11DesktopClicks::Connection {
+    ::Display* display = nullptr;
+    int xiOpcode = 0;
+    // Alt as the stream had it at each press; asking the server later would
+    // tell how it is now.
+    int altDown = 0;
+    KeyCode altLeft = 0;
+    KeyCode altRight = 0;
+    ~Connection() {
+        if (display) {
+            XCloseDisplay(display);
+        }
+    }
+};
+
+namespace {
+
+constexpr int kLeftButton = 1;
+
+bool isDesktopWindow(::Display* d, Window w) {
+    const Atom type = XInternAtom(d, "_NET_WM_WINDOW_TYPE", False);
+    const Atom desktop = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+    Atom actual = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(d, w, type, 0, 16, False, XA_ATOM, &actual, &format, &items, &after, &data) == Success &&
+        data && format == 32) {
+        const auto* atoms = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; i < items; ++i) {
+            found = found || atoms[i] == desktop;
+        }
+    }
+    if (data) {
+        XFree(data);
+    }
+    return found;
+}
+
+} // namespace
+
+std::unique_ptr<X11DesktopClicks> X11DesktopClicks::open(Handler handler, const std::string& display) {
+    auto connection = std::make_unique<Connection>();
+    connection->display = XOpenDisplay(display.empty() ? nullptr : display.c_str());
+    if (!connection->display) {
+        return nullptr;
+    }
+    int event = 0;
+    int error = 0;
+    if (!XQueryExtension(connection->display, "XInputExtension", &connection->xiOpcode, &event, &error)) {
+        return nullptr;
+    }
+    int major = 2;
+    int minor = 0;
+    if (XIQueryVersion(connection->display, &major, &minor) != Success) {
+        return nullptr;
+    }
+    // Raw events come from the root window for every pointer action on the screen.
+    unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(mask, XI_RawButtonPress);
+    XISetMask(mask, XI_RawMotion);
+    XISetMask(mask, XI_RawKeyPress);
+    XISetMask(mask, XI_RawKeyRelease);
+    connection->altLeft = XKeysymToKeycode(connection->display, XK_Alt_L);
+    connection->altRight = XKeysymToKeycode(connection->display, XK_Alt_R);
+    XIEventMask events{XIAllMasterDevices, static_cast<int>(sizeof mask), mask};
+    XISelectEvents(connection->display, DefaultRootWindow(connection->display), &events, 1);
+    XFlush(connection->display);
+    return std::unique_ptr<X11DesktopClicks>(new X11DesktopClicks(std::move(connection), std::move(handler)));
+}
+
+X11DesktopClicks::X11DesktopClicks(std::unique_ptr<Connection> connection, Handler handler)
+    : m_connection(std::move(connection)), m_handler(std::move(handler)) {}
+
+X11DesktopClicks::~X11DesktopClicks() = default;
+
+int X11DesktopClicks::fileDescriptor() const {
+    return ConnectionNumber(m_connection->display);
+}
+
+bool X11DesktopClicks::pointerOverDesktop(int* x, int* y, bool* alt) const {
+    ::Display* d = m_connection->display;
+    Window root = 0;
+    Window child = 0;
+    int winX = 0;
+    int winY = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(d, DefaultRootWindow(d), &root, &child, x, y, &winX, &winY, &mask)) {
+        return false;
+    }
+    *alt = (mask & Mod1Mask) != 0;
+    return child == None || isDesktopWindow(d, child);
+}
+
+void X11DesktopClicks::processPending() {
+    ::Display* d = m_connection->display;
+    while (XPending(d) > 0) {
+        XEvent event;
+        XNextEvent(d, &event);
+        XGenericEventCookie* cookie = &event.xcookie;
+        if (cookie->type != GenericEvent || cookie->extension != m_connection->xiOpcode || !XGetEventData(d, cookie)) {
+            continue;
+        }
+        const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
+        if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
+            const auto key = static_cast<KeyCode>(raw->detail);
+            if (key != 0 && (key == m_connection->altLeft || key == m_connection->altRight)) {
+                m_connection->altDown += cookie->evtype == XI_RawKeyPress ? 1 : -1;
+                m_connection->altDown = std::max(0, m_connection->altDown);
+            }
+            XFreeEventData(d, cookie);
+            continue;
+        }
+        int x = 0;
+        int y = 0;
+        bool alt = false;
+        const bool overDesktop = pointerOverDesktop(&x, &y, &alt);
+        if (cookie->evtype == XI_RawMotion) {
+            m_detector.motion(x, y);
+        } else if (cookie->evtype == XI_RawButtonPress && raw->detail == kLeftButton) {
+            alt = alt || m_connection->altDown > 0;
+            const auto click = m_detector.leftPress(static_cast<std::int64_t>(raw->time), x, y, alt);
+            if (click && overDesktop && m_handler) {
+                m_handler(*click);
+            } else if (click) {
+                m_detector.setHandling(false); // over a window: not ours to handle
+            }
+        }
+        XFreeEventData(d, cookie);
+    }
+}
+
+} // namespace velmora

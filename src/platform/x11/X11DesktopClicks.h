@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/DoubleClick.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace velmora {
+
+// Desktop double-clicks on an X server: XInput2 raw button and motion events
+// of the root window give the whole click stream, whichever window the
+// pointer is over; a double-click counts only where the pointer is over the
+// bare desktop (the root window, or a window of the desktop type).
+class X11DesktopClicks {
+public:
+    using Handler = std::function<void(const DesktopDoubleClick&)>;
+
+    // nullptr when the server has no XInput2. `display` empty: $DISPLAY.
+    static std::unique_ptr<X11DesktopClicks> open(Handler handler, const std::string& display = {});
+    ~X11DesktopClicks();
+
+    // The connection's file descriptor, to watch for input.
+    int fileDescriptor() const;
+    // Reads what has arrived; reports double-clicks over the desktop.
+    void processPending();
+    DoubleClickDetector& detector() { return m_detector; }
+
+private:
+    struct Connection;
+    X11DesktopClicks(std::unique_ptr<Connection> connection, Handler handler);
+    bool pointerOverDesktop(int* x, int* y, bool* alt) const;
+
+    std::unique_ptr<Connection> m_connection;
+    Handler m_handler;
+    DoubleClickDetector m_detector;
+};
+
+} // namespace velmora
