@@ -40,8 +40,24 @@ BackgroundCli::~BackgroundCli() {
     std::filesystem::remove(m_errFile, ec);
 }
 
+std::string BackgroundCli::readLine() {
+    std::string line;
+    if (!m_pipe) {
+        return line;
+    }
+    for (int c = fgetc(m_pipe); c != EOF; c = fgetc(m_pipe)) {
+        line += static_cast<char>(c);
+        if (c == '\n') {
+            break;
+        }
+    }
+    m_out += line;
+    return line;
+}
+
 CliResult BackgroundCli::finish() {
     CliResult r;
+    r.out = m_out;
     if (!m_pipe) {
         return r;
     }

@@ -21,11 +21,14 @@ class BackgroundCli {
 public:
     BackgroundCli(const std::string& args, const std::string& environment = "");
     ~BackgroundCli();
+    // Waits for the next line of its output (kept for finish()); "" at its end.
+    std::string readLine();
     CliResult finish();
 
 private:
     FILE* m_pipe = nullptr;
     std::string m_errFile;
+    std::string m_out;
 };
 
 std::vector<std::string> outputLines(const std::string& text);

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 using namespace velmora::test;
 
@@ -26,10 +24,6 @@ struct SharedFolder {
     }
 };
 
-void pause(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 } // namespace
 
 TEST(SharedFile, TheLockHolderEditsAndTheOtherComputerReloads) {
@@ -42,7 +36,7 @@ TEST(SharedFile, TheLockHolderEditsAndTheOtherComputerReloads) {
     EXPECT_EQ(refused.err, "ユーザーPC-Aが更新中です\n");
 
     BackgroundCli watch("watch --interval 100 --timeout 20", folder.as("PC-B"));
-    pause(500);
+    ASSERT_EQ(watch.readLine().rfind("watching\t", 0), 0u) << "the watch has read the file";
     const CliResult added = runCli("add 2026/12/24 '忘年会 19:00'", folder.as("PC-A"));
     ASSERT_EQ(added.status, 0) << added.err;
     EXPECT_EQ(added.out, "2026/12/24-00\n");
@@ -59,7 +53,7 @@ TEST(SharedFile, DecliningTheOwnerQuestionChangesNothingElsewhere) {
     ASSERT_EQ(runCli("unlock", folder.as("PC-A")).status, 0); // PC-A makes and owns the file
 
     BackgroundCli watch("watch --interval 100 --timeout 3", folder.as("PC-A"));
-    pause(500);
+    ASSERT_EQ(watch.readLine().rfind("watching\t", 0), 0u);
     const CliResult declined = runCli("add 2026/12/24 Party", folder.as("PC-B"));
     EXPECT_EQ(declined.status, 1);
     EXPECT_EQ(declined.err, "ユーザーPC-Aのデータです。\n更新しますか？ -> キャンセル\n");

@@ -202,10 +202,12 @@ struct Clicker {
     Display* d;
 };
 
-// Reads the click source for a while; the clicks it reported.
+// Reads the click source until `count` clicks have come or the time is up;
+// the clicks it reported.
 std::vector<velmora::DesktopDoubleClick> collect(velmora::X11DesktopClicks& source,
-                                                 std::vector<velmora::DesktopDoubleClick>& seen) {
-    for (int i = 0; i < 40; ++i) {
+                                                 std::vector<velmora::DesktopDoubleClick>& seen, std::size_t count,
+                                                 int milliseconds = 5000) {
+    for (int waited = 0; seen.size() < count && waited < milliseconds; waited += 25) {
         source.processPending();
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
@@ -231,7 +233,7 @@ TEST(X11DesktopClicks, DoubleClicksOnTheBareDesktopOnly) {
     ASSERT_NE(clicker.d, nullptr);
 
     clicker.doubleClick(200, 150);
-    auto clicks = collect(*source, seen);
+    auto clicks = collect(*source, seen, 1);
     ASSERT_EQ(clicks.size(), 1u);
     EXPECT_EQ(clicks[0].x, 200);
     EXPECT_EQ(clicks[0].y, 150);
@@ -239,7 +241,7 @@ TEST(X11DesktopClicks, DoubleClicksOnTheBareDesktopOnly) {
     source->detector().setHandling(false);
 
     clicker.doubleClick(300, 200, true);
-    clicks = collect(*source, seen);
+    clicks = collect(*source, seen, 2);
     ASSERT_EQ(clicks.size(), 2u);
     EXPECT_TRUE(clicks[1].alt) << "Alt held";
     source->detector().setHandling(false);
@@ -250,5 +252,5 @@ TEST(X11DesktopClicks, DoubleClicksOnTheBareDesktopOnly) {
     XSync(clicker.d, False);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     clicker.doubleClick(450, 350);
-    EXPECT_EQ(collect(*source, seen).size(), 2u);
+    EXPECT_EQ(collect(*source, seen, 3, 1000).size(), 2u);
 }
