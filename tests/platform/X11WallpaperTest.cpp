@@ -78,9 +78,10 @@ private:
 };
 
 int runVelmora(const std::string& display, const std::string& home) {
-    const std::string command = "DISPLAY=" + display + " VELMORA_HOME=" + home +
-                                " VELMORA_NOW='2026/12/08 10:00:00' " VELMORA_BINARY_DIR "/velmora /0 >" + home +
-                                "out.txt 2>&1";
+    // Without the desktop of the developer's session: it must not get our wallpaper.
+    const std::string command =
+        "env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION DISPLAY=" + display + " VELMORA_HOME=" + home +
+        " VELMORA_NOW='2026/12/08 10:00:00' " VELMORA_BINARY_DIR "/velmora /0 >" + home + "out.txt 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

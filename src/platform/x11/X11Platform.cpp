@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -61,7 +62,37 @@ std::unique_ptr<X11Platform> X11Platform::connect() {
         new X11Platform(DisplayWidth(display.d, screen), DisplayHeight(display.d, screen)));
 }
 
+X11Platform::X11Platform(int width, int height)
+    : m_width(width), m_height(height),
+      m_desktop(desktopKindFrom(std::getenv("XDG_CURRENT_DESKTOP") ? std::getenv("XDG_CURRENT_DESKTOP") : "",
+                                std::getenv("DESKTOP_SESSION") ? std::getenv("DESKTOP_SESSION") : "")) {}
+
 X11Platform::~X11Platform() = default;
+
+std::string X11Platform::wallpaperBackend() const {
+    switch (m_desktop) {
+    case DesktopKind::Gnome:
+        return "gnome";
+    case DesktopKind::Cinnamon:
+        return "cinnamon";
+    case DesktopKind::Mate:
+        return "mate";
+    case DesktopKind::Kde:
+        return "kde";
+    case DesktopKind::Xfce:
+        return "xfce";
+    case DesktopKind::PlainX:
+        break;
+    }
+    return "x11-root";
+}
+
+bool X11Platform::installWallpaper(const std::string& path, std::string* error) {
+    if (!setRootPicture(path, error)) {
+        return false;
+    }
+    return setDesktopWallpaper(m_desktop, path, runCommand, error);
+}
 
 bool X11Platform::captureDesktop(QImage* picture) {
     XConnection display;
@@ -116,7 +147,7 @@ bool X11Platform::captureDesktop(QImage* picture) {
     return true;
 }
 
-bool X11Platform::installWallpaper(const std::string& path, std::string* error) {
+bool X11Platform::setRootPicture(const std::string& path, std::string* error) {
     const auto fail = [&](const char* reason) {
         if (error) {
             *error = reason;
