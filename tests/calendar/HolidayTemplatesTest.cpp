@@ -26,7 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Day number -> holiday name.
-using DayNames = std::map<int, std::string>;
+using holidaylaw::DayNames;
+using holidaylaw::inYears;
+using holidaylaw::lawDays;
 
 constexpr int kFirstYear = 1955;
 constexpr int kLastOfficialYear = 2027;
@@ -66,17 +68,6 @@ const DayNames& officialList() {
     return days;
 }
 
-DayNames inYears(const DayNames& days, int firstYear, int lastYear) {
-    DayNames out;
-    for (const auto& [n, name] : days) {
-        const int year = DateValue::fromDayNumber(n).year();
-        if (year >= firstYear && year <= lastYear) {
-            out.emplace(n, name);
-        }
-    }
-    return out;
-}
-
 // Every date on which the two differ, one line each.
 std::string differences(const DayNames& got, const DayNames& want) {
     std::map<int, std::pair<std::string, std::string>> both;
@@ -91,16 +82,6 @@ std::string differences(const DayNames& got, const DayNames& want) {
         if (names.first != names.second) {
             out += formatDate(DateValue::fromDayNumber(n)) + ": \"" + names.first + "\", expected \"" + names.second +
                    "\"\n";
-        }
-    }
-    return out;
-}
-
-DayNames lawDays(int firstYear, int lastYear) {
-    DayNames out;
-    for (int year = firstYear; year <= lastYear; ++year) {
-        for (const holidaylaw::LawDay& d : holidaylaw::daysOffByLaw(year)) {
-            out[d.date.dayNumber()] = d.name;
         }
     }
     return out;

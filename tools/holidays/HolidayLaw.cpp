@@ -211,4 +211,25 @@ std::vector<LawDay> daysOffByLaw(int year) {
     return out;
 }
 
+DayNames lawDays(int firstYear, int lastYear) {
+    DayNames out;
+    for (int year = firstYear; year <= lastYear; ++year) {
+        for (const LawDay& d : daysOffByLaw(year)) {
+            out[d.date.dayNumber()] = d.name;
+        }
+    }
+    return out;
+}
+
+DayNames inYears(const DayNames& days, int firstYear, int lastYear) {
+    DayNames out;
+    for (const auto& [n, name] : days) {
+        const int year = DateValue::fromDayNumber(n).year();
+        if (year >= firstYear && year <= lastYear) {
+            out.emplace(n, name);
+        }
+    }
+    return out;
+}
+
 } // namespace velmora::holidaylaw

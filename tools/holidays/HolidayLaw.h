@@ -2,6 +2,7 @@
 
 #include "core/DateValue.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,5 +41,12 @@ std::vector<LawDay> daysOffByLaw(int year);
 // formula; nullopt outside 1900..2150.
 std::optional<int> springEquinoxDay(int year);
 std::optional<int> autumnEquinoxDay(int year);
+
+// Holiday names by day number, as the checks compare them.
+using DayNames = std::map<int, std::string>;
+// Every day off by the law in the years.
+DayNames lawDays(int firstYear, int lastYear);
+// The days of `days` that lie in the years.
+DayNames inYears(const DayNames& days, int firstYear, int lastYear);
 
 } // namespace velmora::holidaylaw

@@ -44,7 +44,9 @@ constexpr int kLastYear = 2100;
 
 // Day number -> holiday name, substitutes and days between holidays by the
 // calendar's names for them.
-using DayNames = std::map<int, std::string>;
+using holidaylaw::DayNames;
+using holidaylaw::inYears;
+using holidaylaw::lawDays;
 
 struct OfficialList {
     DayNames days;
@@ -96,16 +98,6 @@ OfficialList readOfficialList(const std::string& text) {
     return list;
 }
 
-DayNames lawDays(int firstYear, int lastYear) {
-    DayNames out;
-    for (int year = firstYear; year <= lastYear; ++year) {
-        for (const holidaylaw::LawDay& d : holidaylaw::daysOffByLaw(year)) {
-            out[d.date.dayNumber()] = d.name;
-        }
-    }
-    return out;
-}
-
 // The settings a new installation has: the template's, in the one-month view.
 Settings settingsOf(const std::string& firstIniBytes) {
     ProfileFile file;
@@ -144,17 +136,6 @@ DayNames engineDays(const Settings& settings, const ScheduleSections& s, int fir
                     out[d.dayNumber()] = std::move(name);
                 }
             }
-        }
-    }
-    return out;
-}
-
-DayNames inYears(const DayNames& days, int firstYear, int lastYear) {
-    DayNames out;
-    for (const auto& [n, name] : days) {
-        const int year = DateValue::fromDayNumber(n).year();
-        if (year >= firstYear && year <= lastYear) {
-            out.emplace(n, name);
         }
     }
     return out;
