@@ -1,5 +1,7 @@
 #include "platform/x11/X11DesktopClicks.h"
 
+#include "platform/x11/X11Property.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
@@ -31,25 +33,13 @@ namespace {
 constexpr int kLeftButton = 1;
 
 bool isDesktopWindow(::Display* d, Window w) {
-    const Atom type = XInternAtom(d, "_NET_WM_WINDOW_TYPE", False);
     const Atom desktop = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
-    Atom actual = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(d, w, type, 0, 16, False, XA_ATOM, &actual, &format, &items, &after, &data) == Success &&
-        data && format == 32) {
-        const auto* atoms = reinterpret_cast<const Atom*>(data);
-        for (unsigned long i = 0; i < items; ++i) {
-            found = found || atoms[i] == desktop;
+    for (unsigned long type : windowProperty(d, w, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM)) {
+        if (type == desktop) {
+            return true;
         }
     }
-    if (data) {
-        XFree(data);
-    }
-    return found;
+    return false;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/x11/X11Platform.h"
 
+#include "platform/x11/X11Property.h"
+
 #include <QImage>
 
 #include <X11/Xatom.h>
@@ -29,21 +31,8 @@ struct XConnection {
 // The pixmap another program (or an earlier run) left as the root
 // background, when it named it in ESETROOT_PMAP_ID.
 Pixmap retainedPixmap(::Display* d, Window root, Atom atom) {
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    Pixmap p = None;
-    if (XGetWindowProperty(d, root, atom, 0, 1, False, AnyPropertyType, &type, &format, &items, &after, &data) ==
-            Success &&
-        type == XA_PIXMAP && format == 32 && items == 1 && data) {
-        std::memcpy(&p, data, sizeof p);
-    }
-    if (data) {
-        XFree(data);
-    }
-    return p;
+    const std::vector<unsigned long> p = windowProperty(d, root, atom, XA_PIXMAP, 1);
+    return p.size() == 1 ? static_cast<Pixmap>(p.front()) : None;
 }
 
 int ignoreErrors(::Display*, XErrorEvent*) {

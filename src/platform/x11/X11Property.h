@@ -1,0 +1,14 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <vector>
+
+namespace velmora {
+
+// The 32-bit items of a window property of the given type (pixmaps, atoms);
+// empty when the window has no such property.
+std::vector<unsigned long> windowProperty(Display* display, Window window, Atom property, Atom type,
+                                          long maxItems = 16);
+
+} // namespace velmora
