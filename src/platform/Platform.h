@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/Clock.h"
+#include "platform/DoubleClick.h"
 #include "reminders/ReminderWindows.h"
 
 #include <QImage>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,15 +35,46 @@ public:
     // ("yyyy/mm/dd hh:nn:ss") as the starting point of a running clock.
     virtual std::unique_ptr<Clock> createClock() const = 0;
 
-    // Makes the screen-sized picture file the desktop's wallpaper. Without a
-    // desktop the file itself is the wallpaper and nothing more is done.
-    // False, with a Japanese reason in *error, when the desktop refused it.
+    // Makes the screen-sized calendar picture file the desktop's wallpaper.
+    // Without a desktop the file itself is the wallpaper and nothing more is
+    // done. False, with a Japanese reason in *error, when the desktop refused it.
     virtual bool installWallpaper(const std::string& path, std::string* error) = 0;
-    // The desktop's background as it is now, screen-sized, without windows;
-    // false when the desktop does not let us see it (or there is none).
-    virtual bool captureDesktop(QImage* picture) = 0;
+    // Puts the user's own wallpaper back, laid out the way the desktop lays
+    // it out, or no picture for "". False, with a reason, when refused.
+    virtual bool installBaseWallpaper(const std::string& path, std::string* error) = 0;
+    // The picture file the desktop shows now; "" when it shows none we know
+    // by name (no picture, or one another program put there without a file).
+    virtual std::string currentWallpaper() const = 0;
+    // The bare desktop: the desktop's background as it is now, screen-sized,
+    // without windows and without our calendar. Where the desktop does not
+    // let us see it, `baseWallpaper` laid out as the desktop would. False
+    // when neither is possible: the caller keeps the last capture.
+    virtual bool captureDesktop(const std::string& baseWallpaper, QImage* picture) = 0;
     // A name for the way the wallpaper is installed, for messages ("none" without a desktop).
     virtual std::string wallpaperBackend() const = 0;
+
+    // What the desktop tells the resident program, on the user-interface
+    // thread: the wallpaper changed (by us or anyone), and double-clicks over
+    // the bare desktop. Without a desktop nothing is ever reported.
+    virtual void watchDesktop(std::function<void()> wallpaperChanged,
+                              std::function<void(const DesktopDoubleClick&)> doubleClick) {
+        (void)wallpaperChanged;
+        (void)doubleClick;
+    }
+    // True while the pointer is over the bare desktop (not over a window).
+    virtual bool pointerOverDesktop() const { return false; }
+    // True when a top-level window with exactly this title is open.
+    virtual bool windowTitled(const std::string& title) const {
+        (void)title;
+        return false;
+    }
+    // True when the desktop says the double-click at (x, y) was on one of its
+    // icons. Desktops that do not tell answer false.
+    virtual bool desktopIconAt(int x, int y) const {
+        (void)x;
+        (void)y;
+        return false;
+    }
 
     // The per-user secret values of the reminders' supplement commands.
     virtual ReminderSecrets& secrets() = 0;
@@ -51,6 +84,8 @@ public:
     // False when it cannot be started.
     virtual bool launchProgram(const std::string& program, const std::string& parameters,
                                const std::string& workingDir) = 0;
+    // Opens a document (the help page) with the desktop's viewer for it.
+    virtual bool openDocument(const std::string& path) = 0;
 };
 
 // The platform of this build and session.

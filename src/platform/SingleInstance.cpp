@@ -20,7 +20,10 @@ SingleInstance::SingleInstance(std::function<void()> quitRequested, QString name
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::socketName() {
-    return QStringLiteral("VelmoraMutex-%1").arg(getuid());
+    // One copy per user and desktop: every X display has its own wallpaper.
+    QString display = QString::fromLocal8Bit(qgetenv("DISPLAY"));
+    display.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QStringLiteral("VelmoraMutex-%1%2").arg(getuid()).arg(display.isEmpty() ? QString() : "-" + display);
 }
 
 bool SingleInstance::claim() {

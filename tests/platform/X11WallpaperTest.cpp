@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+// Xlib after the test framework: its macros (None, Bool) clash with it.
+#include "support/XvfbServer.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -21,61 +24,13 @@
 #include <unistd.h>
 #include <vector>
 
+using velmora::test::Clicker;
+using velmora::test::rootPixmap;
 using velmora::test::TempDir;
+using velmora::test::Xvfb;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string findProgram(const char* name) {
-    for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
-        if (access((std::string(dir) + name).c_str(), X_OK) == 0) {
-            return std::string(dir) + name;
-        }
-    }
-    return {};
-}
-
-// An Xvfb of its own on a free display. -noreset: the server must not reset
-// when its last client leaves, or the retained root picture would be lost.
-class Xvfb {
-public:
-    Xvfb() {
-        const std::string server = findProgram("Xvfb");
-        if (server.empty()) {
-            return;
-        }
-        for (int n = 90 + getpid() % 100; n < 300; ++n) {
-            if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) &&
-                !fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
-                m_display = ":" + std::to_string(n);
-                m_socket = "/tmp/.X11-unix/X" + std::to_string(n);
-                break;
-            }
-        }
-        m_pid = fork();
-        if (m_pid == 0) {
-            execl(server.c_str(), "Xvfb", m_display.c_str(), "-screen", "0", "800x600x24", "-noreset", "-nolisten",
-                  "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 100 && !fs::exists(m_socket); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-    }
-    ~Xvfb() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    bool running() const { return m_pid > 0 && fs::exists(m_socket); }
-    const std::string& display() const { return m_display; }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_display;
-    std::string m_socket;
-};
 
 int runVelmora(const std::string& display, const std::string& home) {
     // Without the desktop of the developer's session: it must not get our wallpaper.
@@ -84,24 +39,6 @@ int runVelmora(const std::string& display, const std::string& home) {
         " VELMORA_NOW='2026/12/08 10:00:00' " VELMORA_BINARY_DIR "/velmora /0 >" + home + "out.txt 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-unsigned long rootPixmap(Display* d, const char* name) {
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    unsigned long p = 0;
-    if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False), 0, 1, False, XA_PIXMAP, &type, &format,
-                           &items, &after, &data) == Success &&
-        items == 1) {
-        std::memcpy(&p, data, sizeof(Pixmap));
-    }
-    if (data) {
-        XFree(data);
-    }
-    return p;
 }
 
 } // namespace
@@ -177,31 +114,6 @@ TEST(X11Wallpaper, TheCalendarIsDrawnOverTheDesktopsOwnBackground) {
 }
 
 namespace {
-
-struct Clicker {
-    explicit Clicker(const std::string& display) : d(XOpenDisplay(display.c_str())) {}
-    ~Clicker() {
-        if (d) {
-            XCloseDisplay(d);
-        }
-    }
-    void doubleClick(int x, int y, bool alt = false) {
-        const KeyCode altKey = XKeysymToKeycode(d, XK_Alt_L);
-        XTestFakeMotionEvent(d, -1, x, y, 0);
-        if (alt) {
-            XTestFakeKeyEvent(d, altKey, True, 0);
-        }
-        for (int i = 0; i < 2; ++i) {
-            XTestFakeButtonEvent(d, 1, True, 0);
-            XTestFakeButtonEvent(d, 1, False, 0);
-        }
-        if (alt) {
-            XTestFakeKeyEvent(d, altKey, False, 0);
-        }
-        XFlush(d);
-    }
-    Display* d;
-};
 
 // Reads the click source until `count` clicks have come or the time is up;
 // the clicks it reported.

@@ -2,6 +2,10 @@
 
 #include "core/DateText.h"
 #include "platform/Launch.h"
+#include "platform/WallpaperLayout.h"
+
+#include <QDesktopServices>
+#include <QUrl>
 
 #include <chrono>
 #include <climits>
@@ -86,6 +90,32 @@ bool HeadlessPlatform::isWritableDir(const std::string& dir) const {
 bool HeadlessPlatform::launchProgram(const std::string& program, const std::string& parameters,
                                      const std::string& workingDir) {
     return launchDetached(program, parameters, workingDir);
+}
+
+bool HeadlessPlatform::installWallpaper(const std::string& path, std::string*) {
+    m_current = path;
+    return true;
+}
+
+bool HeadlessPlatform::installBaseWallpaper(const std::string& path, std::string*) {
+    m_current = path;
+    return true;
+}
+
+bool HeadlessPlatform::captureDesktop(const std::string& baseWallpaper, QImage* picture) {
+    if (baseWallpaper.empty()) {
+        return false;
+    }
+    const QImage source(QString::fromStdString(baseWallpaper));
+    if (source.isNull()) {
+        return false;
+    }
+    *picture = layoutWallpaper(source, WallpaperStyle::Zoom, 0xFF000000, screenWidth(), screenHeight());
+    return true;
+}
+
+bool HeadlessPlatform::openDocument(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 std::unique_ptr<Clock> HeadlessPlatform::createClock() const {

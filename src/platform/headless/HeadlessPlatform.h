@@ -16,15 +16,21 @@ public:
     int screenWidth() const override { return 1920; }
     int screenHeight() const override { return 1080; }
     std::unique_ptr<Clock> createClock() const override;
-    bool installWallpaper(const std::string&, std::string*) override { return true; }
-    bool captureDesktop(QImage*) override { return false; }
+    // The wallpaper is the file: installing only remembers it.
+    bool installWallpaper(const std::string& path, std::string*) override;
+    bool installBaseWallpaper(const std::string& path, std::string*) override;
+    std::string currentWallpaper() const override { return m_current; }
+    // The base picture laid out to cover the screen on black; false without one.
+    bool captureDesktop(const std::string& baseWallpaper, QImage* picture) override;
     std::string wallpaperBackend() const override { return "none"; }
     ReminderSecrets& secrets() override { return m_secrets; }
     bool launchProgram(const std::string& program, const std::string& parameters,
                        const std::string& workingDir) override;
+    bool openDocument(const std::string& path) override;
 
 private:
     SecretFile m_secrets;
+    std::string m_current;
 };
 
 } // namespace velmora

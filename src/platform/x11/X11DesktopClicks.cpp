@@ -21,6 +21,7 @@ struct X11DesktopClicks::Connection {
     int altDown = 0;
     KeyCode altLeft = 0;
     KeyCode altRight = 0;
+    Atom rootPicture = None;
     ~Connection() {
         if (display) {
             XCloseDisplay(display);
@@ -44,7 +45,8 @@ bool isDesktopWindow(::Display* d, Window w) {
 
 } // namespace
 
-std::unique_ptr<X11DesktopClicks> X11DesktopClicks::open(Handler handler, const std::string& display) {
+std::unique_ptr<X11DesktopClicks> X11DesktopClicks::open(Handler handler, const std::string& display,
+                                                         std::function<void()> rootPictureChanged) {
     auto connection = std::make_unique<Connection>();
     connection->display = XOpenDisplay(display.empty() ? nullptr : display.c_str());
     if (!connection->display) {
@@ -70,12 +72,16 @@ std::unique_ptr<X11DesktopClicks> X11DesktopClicks::open(Handler handler, const 
     connection->altRight = XKeysymToKeycode(connection->display, XK_Alt_R);
     XIEventMask events{XIAllMasterDevices, static_cast<int>(sizeof mask), mask};
     XISelectEvents(connection->display, DefaultRootWindow(connection->display), &events, 1);
+    XSelectInput(connection->display, DefaultRootWindow(connection->display), PropertyChangeMask);
+    connection->rootPicture = XInternAtom(connection->display, "_XROOTPMAP_ID", False);
     XFlush(connection->display);
-    return std::unique_ptr<X11DesktopClicks>(new X11DesktopClicks(std::move(connection), std::move(handler)));
+    return std::unique_ptr<X11DesktopClicks>(
+        new X11DesktopClicks(std::move(connection), std::move(handler), std::move(rootPictureChanged)));
 }
 
-X11DesktopClicks::X11DesktopClicks(std::unique_ptr<Connection> connection, Handler handler)
-    : m_connection(std::move(connection)), m_handler(std::move(handler)) {}
+X11DesktopClicks::X11DesktopClicks(std::unique_ptr<Connection> connection, Handler handler,
+                                   std::function<void()> pictureChanged)
+    : m_connection(std::move(connection)), m_handler(std::move(handler)), m_pictureChanged(std::move(pictureChanged)) {}
 
 X11DesktopClicks::~X11DesktopClicks() = default;
 
@@ -97,11 +103,24 @@ bool X11DesktopClicks::pointerOverDesktop(int* x, int* y, bool* alt) const {
     return child == None || isDesktopWindow(d, child);
 }
 
+bool X11DesktopClicks::pointerOverDesktop() const {
+    int x = 0;
+    int y = 0;
+    bool alt = false;
+    return pointerOverDesktop(&x, &y, &alt);
+}
+
 void X11DesktopClicks::processPending() {
     ::Display* d = m_connection->display;
     while (XPending(d) > 0) {
         XEvent event;
         XNextEvent(d, &event);
+        if (event.type == PropertyNotify) {
+            if (event.xproperty.atom == m_connection->rootPicture && m_pictureChanged) {
+                m_pictureChanged();
+            }
+            continue;
+        }
         XGenericEventCookie* cookie = &event.xcookie;
         if (cookie->type != GenericEvent || cookie->extension != m_connection->xiOpcode || !XGetEventData(d, cookie)) {
             continue;

@@ -11,13 +11,16 @@ namespace velmora {
 // Desktop double-clicks on an X server: XInput2 raw button and motion events
 // of the root window give the whole click stream, whichever window the
 // pointer is over; a double-click counts only where the pointer is over the
-// bare desktop (the root window, or a window of the desktop type).
+// bare desktop (the root window, or a window of the desktop type). The same
+// connection hears the root picture change, whoever changes it.
 class X11DesktopClicks {
 public:
     using Handler = std::function<void(const DesktopDoubleClick&)>;
 
     // nullptr when the server has no XInput2. `display` empty: $DISPLAY.
-    static std::unique_ptr<X11DesktopClicks> open(Handler handler, const std::string& display = {});
+    // `rootPictureChanged` runs when _XROOTPMAP_ID is set or removed.
+    static std::unique_ptr<X11DesktopClicks> open(Handler handler, const std::string& display = {},
+                                                  std::function<void()> rootPictureChanged = {});
     ~X11DesktopClicks();
 
     // The connection's file descriptor, to watch for input.
@@ -25,14 +28,17 @@ public:
     // Reads what has arrived; reports double-clicks over the desktop.
     void processPending();
     DoubleClickDetector& detector() { return m_detector; }
+    // True while the pointer is over the bare desktop.
+    bool pointerOverDesktop() const;
 
 private:
     struct Connection;
-    X11DesktopClicks(std::unique_ptr<Connection> connection, Handler handler);
+    X11DesktopClicks(std::unique_ptr<Connection> connection, Handler handler, std::function<void()> pictureChanged);
     bool pointerOverDesktop(int* x, int* y, bool* alt) const;
 
     std::unique_ptr<Connection> m_connection;
     Handler m_handler;
+    std::function<void()> m_pictureChanged;
     DoubleClickDetector m_detector;
 };
 

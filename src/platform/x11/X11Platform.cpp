@@ -1,8 +1,12 @@
 #include "platform/x11/X11Platform.h"
 
-#include "platform/x11/X11Property.h"
-
+// Qt before Xlib: Xlib's macros (Bool, None) break Qt's headers.
 #include <QImage>
+#include <QSocketNotifier>
+
+#include "platform/WallpaperLayout.h"
+#include "platform/x11/X11DesktopClicks.h"
+#include "platform/x11/X11Property.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -37,6 +41,59 @@ Pixmap retainedPixmap(::Display* d, Window root, Atom atom) {
 
 int ignoreErrors(::Display*, XErrorEvent*) {
     return 0;
+}
+
+// Our note on the root window of what its picture is: "kind\npath".
+constexpr const char* kStateAtom = "_VELMORA_WALLPAPER";
+constexpr const char* kPixmapAtom = "_VELMORA_PMAP";
+
+std::string stringProperty(::Display* d, Window w, Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::string value;
+    if (XGetWindowProperty(d, w, property, 0, 65536, False, AnyPropertyType, &type, &format, &items, &after, &data) ==
+            Success &&
+        data && format == 8) {
+        value.assign(reinterpret_cast<const char*>(data), items);
+    }
+    if (data) {
+        XFree(data);
+    }
+    return value;
+}
+
+// The title of a window as a UTF-8 text (_NET_WM_NAME, else WM_NAME).
+std::string windowTitle(::Display* d, Window w) {
+    std::string title = stringProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False));
+    if (title.empty()) {
+        title = stringProperty(d, w, XA_WM_NAME);
+    }
+    return title;
+}
+
+bool findTitled(::Display* d, Window w, const std::string& title, int depth) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, w, &root, &parent, &children, &count)) {
+        return false;
+    }
+    bool found = false;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        XWindowAttributes attributes;
+        // Window managers put each top-level window into a frame: look one level down too.
+        found = (XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable &&
+                 windowTitle(d, children[i]) == title) ||
+                (depth > 0 && findTitled(d, children[i], title, depth - 1));
+    }
+    if (children) {
+        XFree(children);
+    }
+    return found;
 }
 
 } // namespace
@@ -77,13 +134,72 @@ std::string X11Platform::wallpaperBackend() const {
 }
 
 bool X11Platform::installWallpaper(const std::string& path, std::string* error) {
-    if (!setRootPicture(path, error)) {
+    const QImage picture(QString::fromStdString(path));
+    if (picture.isNull()) {
+        if (error) {
+            *error = "壁紙のファイルを読み込めません";
+        }
+        return false;
+    }
+    if (!setRootPicture(picture, "calendar", path, error)) {
         return false;
     }
     return setDesktopWallpaper(m_desktop, path, runCommand, error);
 }
 
-bool X11Platform::captureDesktop(QImage* picture) {
+bool X11Platform::installBaseWallpaper(const std::string& path, std::string* error) {
+    if (m_desktop != DesktopKind::PlainX) {
+        return setDesktopBaseWallpaper(m_desktop, path, runCommand, error);
+    }
+    const QImage source = path.empty() ? QImage() : QImage(QString::fromStdString(path));
+    if (source.isNull()) {
+        // No picture of the user's to put back: the root keeps what it shows,
+        // and our calendar there is no longer taken for the wallpaper.
+        std::string kind;
+        if (rootPictureIsOurs(&kind, nullptr) && kind == "calendar") {
+            markRootPicture("stale", {});
+        }
+        return true;
+    }
+    return setRootPicture(layoutWallpaper(source, WallpaperStyle::Zoom, 0xFF000000, m_width, m_height), "base", path,
+                          error);
+}
+
+std::string X11Platform::currentWallpaper() const {
+    if (m_desktop != DesktopKind::PlainX) {
+        const auto shown = readDesktopWallpaper(m_desktop, runCommand);
+        return shown ? shown->path : std::string();
+    }
+    std::string kind;
+    std::string path;
+    return rootPictureIsOurs(&kind, &path) && kind != "stale" ? path : std::string();
+}
+
+bool X11Platform::captureDesktop(const std::string& baseWallpaper, QImage* picture) {
+    if (m_desktop != DesktopKind::PlainX) {
+        // The environment paints its own background over the root window:
+        // lay its picture out its way.
+        const auto shown = readDesktopWallpaper(m_desktop, runCommand);
+        const std::string path = baseWallpaper.empty() && shown ? shown->path : baseWallpaper;
+        const QImage source = path.empty() ? QImage() : QImage(QString::fromStdString(path));
+        *picture = layoutWallpaper(source, shown ? shown->style : WallpaperStyle::Zoom,
+                                   shown ? shown->background : 0xFF000000, m_width, m_height);
+        return true;
+    }
+    std::string kind;
+    if (rootPictureIsOurs(&kind, nullptr) && kind != "base") {
+        // The root shows one of our calendars: the bare desktop is only known from the user's file.
+        const QImage source = baseWallpaper.empty() ? QImage() : QImage(QString::fromStdString(baseWallpaper));
+        if (source.isNull()) {
+            return false;
+        }
+        *picture = layoutWallpaper(source, WallpaperStyle::Zoom, 0xFF000000, m_width, m_height);
+        return true;
+    }
+    return readRootPicture(picture);
+}
+
+bool X11Platform::readRootPicture(QImage* picture) const {
     XConnection display;
     if (!display.d) {
         return false;
@@ -136,17 +252,14 @@ bool X11Platform::captureDesktop(QImage* picture) {
     return true;
 }
 
-bool X11Platform::setRootPicture(const std::string& path, std::string* error) {
+bool X11Platform::setRootPicture(const QImage& source, const std::string& kind, const std::string& path,
+                                 std::string* error) {
     const auto fail = [&](const char* reason) {
         if (error) {
             *error = reason;
         }
         return false;
     };
-    QImage picture(QString::fromStdString(path));
-    if (picture.isNull()) {
-        return fail("壁紙のファイルを読み込めません");
-    }
     XConnection display;
     if (!display.d) {
         return fail("Xサーバーに接続できません");
@@ -158,7 +271,7 @@ bool X11Platform::setRootPicture(const std::string& path, std::string* error) {
     if (depth != 24 && depth != 32) {
         return fail("この画面の色数には対応していません");
     }
-    picture = picture.convertToFormat(QImage::Format_RGB32);
+    const QImage picture = source.convertToFormat(QImage::Format_RGB32);
     const int width = picture.width();
     const int height = picture.height();
 
@@ -196,12 +309,81 @@ bool X11Platform::setRootPicture(const std::string& path, std::string* error) {
                     reinterpret_cast<const unsigned char*>(&pixmap), 1);
     XChangeProperty(d, root, esetroot, XA_PIXMAP, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&pixmap),
                     1);
+    XChangeProperty(d, root, XInternAtom(d, kPixmapAtom, False), XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
+    const std::string note = kind + "\n" + path;
+    XChangeProperty(d, root, XInternAtom(d, kStateAtom, False), XInternAtom(d, "UTF8_STRING", False), 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(note.data()),
+                    static_cast<int>(note.size()));
     XSetWindowBackgroundPixmap(d, root, pixmap);
     XClearWindow(d, root);
     // The pixmap stays when this connection closes, so the desktop keeps the calendar.
     XSetCloseDownMode(d, RetainPermanent);
     XSync(d, False);
     return true;
+}
+
+bool X11Platform::rootPictureIsOurs(std::string* kind, std::string* path) const {
+    XConnection display;
+    if (!display.d) {
+        return false;
+    }
+    ::Display* d = display.d;
+    const Window root = DefaultRootWindow(d);
+    const Pixmap shown = retainedPixmap(d, root, XInternAtom(d, "_XROOTPMAP_ID", False));
+    if (shown == None || shown != retainedPixmap(d, root, XInternAtom(d, kPixmapAtom, False))) {
+        return false;
+    }
+    const std::string note = stringProperty(d, root, XInternAtom(d, kStateAtom, False));
+    const auto newline = note.find('\n');
+    if (kind) {
+        *kind = note.substr(0, newline);
+    }
+    if (path) {
+        *path = newline == std::string::npos ? std::string() : note.substr(newline + 1);
+    }
+    return true;
+}
+
+void X11Platform::markRootPicture(const std::string& kind, const std::string& path) const {
+    XConnection display;
+    if (!display.d) {
+        return;
+    }
+    const std::string note = kind + "\n" + path;
+    XChangeProperty(display.d, DefaultRootWindow(display.d), XInternAtom(display.d, kStateAtom, False),
+                    XInternAtom(display.d, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(note.data()), static_cast<int>(note.size()));
+    XSync(display.d, False);
+}
+
+void X11Platform::watchDesktop(std::function<void()> wallpaperChanged,
+                               std::function<void(const DesktopDoubleClick&)> doubleClick) {
+    m_notifier.reset();
+    m_clicks = X11DesktopClicks::open(
+        [this, doubleClick](const DesktopDoubleClick& click) {
+            if (doubleClick) {
+                doubleClick(click);
+            }
+            // The handler has run to its end (its windows were modal): the next click may come.
+            m_clicks->detector().setHandling(false);
+        },
+        {}, wallpaperChanged);
+    if (!m_clicks) {
+        return;
+    }
+    m_notifier = std::make_unique<QSocketNotifier>(m_clicks->fileDescriptor(), QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { m_clicks->processPending(); });
+    m_clicks->processPending();
+}
+
+bool X11Platform::pointerOverDesktop() const {
+    return m_clicks && m_clicks->pointerOverDesktop();
+}
+
+bool X11Platform::windowTitled(const std::string& title) const {
+    XConnection display;
+    return display.d && findTitled(display.d, DefaultRootWindow(display.d), title, 1);
 }
 
 } // namespace velmora

@@ -5,7 +5,11 @@
 
 #include <memory>
 
+class QSocketNotifier;
+
 namespace velmora {
+
+class X11DesktopClicks;
 
 // A Linux desktop on an X server. The wallpaper goes into the root window's
 // background as a retained pixmap named by _XROOTPMAP_ID and
@@ -22,16 +26,34 @@ public:
     int screenWidth() const override { return m_width; }
     int screenHeight() const override { return m_height; }
     bool installWallpaper(const std::string& path, std::string* error) override;
-    // The root window's background pixmap (_XROOTPMAP_ID), whoever set it.
-    bool captureDesktop(QImage* picture) override;
+    bool installBaseWallpaper(const std::string& path, std::string* error) override;
+    // Under a desktop environment its setting; on a plain X server the file
+    // we put there while the root picture is still ours ("" once another
+    // program has replaced it).
+    std::string currentWallpaper() const override;
+    // Under a desktop environment its picture laid out its way; on a plain X
+    // server the root window's background pixmap (_XROOTPMAP_ID), whoever
+    // set it, unless it is our calendar.
+    bool captureDesktop(const std::string& baseWallpaper, QImage* picture) override;
     std::string wallpaperBackend() const override;
+    void watchDesktop(std::function<void()> wallpaperChanged,
+                      std::function<void(const DesktopDoubleClick&)> doubleClick) override;
+    bool pointerOverDesktop() const override;
+    bool windowTitled(const std::string& title) const override;
 
 private:
     X11Platform(int width, int height);
-    bool setRootPicture(const std::string& path, std::string* error);
+    // What the root picture is, as we left it: `kind` "calendar", "base"
+    // or "stale" (our calendar, no longer the wallpaper), and its file.
+    bool setRootPicture(const QImage& picture, const std::string& kind, const std::string& path, std::string* error);
+    bool rootPictureIsOurs(std::string* kind, std::string* path) const;
+    void markRootPicture(const std::string& kind, const std::string& path) const;
+    bool readRootPicture(QImage* picture) const;
     int m_width;
     int m_height;
     DesktopKind m_desktop;
+    std::unique_ptr<X11DesktopClicks> m_clicks;
+    std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
 } // namespace velmora

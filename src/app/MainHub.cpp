@@ -1,0 +1,634 @@
+#include "app/MainHub.h"
+
+#include "core/DateText.h"
+#include "core/PathText.h"
+#include "platform/Autostart.h"
+#include "render/BmpFile.h"
+#include "render/FontMapping.h"
+#include "render/WallpaperPass.h"
+#include "schedule/Backup.h"
+#include "schedule/EntryRules.h"
+#include "schedule/FileSwitch.h"
+
+#include <QFont>
+#include <QFontMetrics>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace velmora {
+
+namespace {
+
+constexpr int kAtlasPeriod = 5000;
+constexpr int kAtlasPause = 20000;
+// The start-up window of another program that owns the desktop for a while.
+constexpr const char* kConflictingWindow = "ﾌﾟﾛｱﾄﾗｽ起動";
+
+bool isCalendarFile(const std::string& path) {
+    return lowerAscii(fileNameOf(path)) == "calendar.bmp";
+}
+
+int textWidthOf(const std::string& text, const FontSetting& font) {
+    QFont f(QString::fromStdString(mappedFamily(font.face)));
+    f.setPointSize(font.size > 0 ? font.size : 9);
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    return QFontMetrics(f).horizontalAdvance(QString::fromStdString(text));
+}
+
+// Raises a flag for the length of a scope and puts back what it was.
+class Raised {
+public:
+    explicit Raised(bool& flag) : m_flag(flag), m_was(flag) { m_flag = true; }
+    ~Raised() { m_flag = m_was; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_was;
+};
+
+} // namespace
+
+MainHub::MainHub(Platform& platform, Clock& clock, UserFeedback& feedback, HubWindows& windows,
+                 ReminderWindows& reminderWindows)
+    : m_platform(platform), m_clock(clock), m_feedback(feedback), m_windows(windows),
+      m_reminderWindows(reminderWindows) {}
+
+MainHub::~MainHub() = default;
+
+void MainHub::startUp(const StartupEnvironment& environment, bool once) {
+    m_once = once;
+    m_startupDone = false;
+    // Folders, the settings file, the data-file paths, the start-up read, the bitmap paths and the dates.
+    m_state = runStartup(environment);
+    const DataLocations& loc = m_state.locations;
+
+    // The data files.
+    m_schedule = std::make_unique<ScheduleStore>(loc.programDir, loc.computerName, m_clock, m_feedback);
+    m_schedule->setPath(loc.scheduleFilePath);
+    m_schedule->setRecentFiles(&m_state.settings.recentScheduleFiles);
+    m_memos = std::make_unique<MemoStore>(loc.computerName, m_clock, m_feedback);
+    m_memos->setPath(loc.memoFilePath);
+    m_memos->setRecentFiles(&m_state.settings.recentMemoFiles);
+    m_schedule->load();
+    m_memos->load(loc.scheduleFilePath);
+    // Another computer may still be writing its side files when the watch sees its save.
+    const auto pause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    m_schedule->watch().setWait(pause);
+    m_memos->watch().setWait(pause);
+    m_timers.schFile.running = true;
+    m_timers.memoFile.running = true;
+
+    // The start-up backup.
+    if (m_state.settings.backUpCheck == 1) {
+        const DateValue now = m_clock.now();
+        backUp(BackupKind::Schedule,
+               BackupSource{loc.programDir, m_schedule->path(), m_schedule->section(ScheduleSection::PopupFile)},
+               m_state.settings.backUpCount, now);
+        backUp(BackupKind::Memo, BackupSource{loc.programDir, m_memos->path(), m_memos->memoFiles()},
+               m_state.settings.backUpCount, now);
+    }
+
+    // AutoPaint 0 switches the redraw after a wallpaper change off.
+    m_timers.wp.interval = m_state.settings.autoPaint == 0 ? 0 : 10;
+    // WaitTime: the user's desktop may need a while after log-in.
+    if (m_state.settings.waitTime > 0) {
+        std::this_thread::sleep_for(std::chrono::seconds(std::min(m_state.settings.waitTime, 600)));
+    }
+
+    // The lunar month list (built with the calendar lists) and the reminders.
+    m_calendarState = std::make_unique<CalendarState>(m_state.settings.holidayList);
+    m_reminders = std::make_unique<Reminders>(
+        ReminderContext{*m_schedule, m_state.settings, m_clock, m_reminderWindows, m_platform.secrets(),
+                        ScreenSize{m_platform.screenWidth(), m_platform.screenHeight()}, textWidthOf, loc.programDir});
+    m_reminders->sweepOrphanStateFiles();
+
+    // The settings load, the desktop hook and its watchdog.
+    loadSettings(m_state);
+    if (m_state.settings.wpLink == 1) {
+        if (overDesktop() && !m_cutLink) {
+            installHook();
+        }
+        m_timers.atlas = TimerWant{kAtlasPeriod, true};
+    } else {
+        removeHook();
+        m_timers.atlas.running = false;
+    }
+
+    m_reminders->popupProc(true);
+
+    m_windows.setTrayVisible(true);
+    m_startupDone = true;
+
+    // The first wallpaper: the user's own goes back on the desktop, and the
+    // change it causes brings the first calendar.
+    if (m_state.settings.watchWallPaper == 1) {
+        m_timers.wallPaper = TimerWant{100, true};
+    } else {
+        installBase();
+        settingsChanged();
+    }
+    m_adjust =
+        m_state.settings.adjst != 99 && m_state.displayMonth.dayNumber() == m_clock.today().startOfMonth().dayNumber();
+}
+
+std::string MainHub::baseWallpaperFile() const {
+    const std::string& sample = m_state.settings.samplefile;
+    if (sample.empty() || sample == kNoneMarker) {
+        return {};
+    }
+    return absolutePath(m_state.locations.programDir, sample);
+}
+
+void MainHub::installBase() {
+    std::string error;
+    if (!m_platform.installBaseWallpaper(baseWallpaperFile(), &error)) {
+        sayInstallFailed(error);
+    }
+}
+
+void MainHub::settingsChanged() {
+    if (m_once) {
+        m_quitArmed = true;
+    }
+    if (m_wallpaperBusy || m_state.settings.autoPaint == 0 || m_windows.calendarWindowVisible()) {
+        if (m_quitArmed && !m_timers.wp.running) {
+            m_windows.quitWhenIdle();
+        }
+        return;
+    }
+    {
+        Raised busy(m_wallpaperBusy);
+        if (!isCalendarFile(m_platform.currentWallpaper()) && m_timers.wp.interval > 0) {
+            m_timers.wp.running = true;
+        }
+    }
+    if (m_quitArmed && !m_timers.wp.running) {
+        m_windows.quitWhenIdle();
+    }
+}
+
+void MainHub::wpTimerTick() {
+    // One tick does the whole redraw; polling on at 10 ms would only burn time.
+    m_timers.wp.running = false;
+    if (m_wallpaperBusy) {
+        return;
+    }
+    {
+        Raised busy(m_wallpaperBusy);
+        const std::string current = m_platform.currentWallpaper();
+        if (!isCalendarFile(current) && !m_windows.calendarWindowVisible()) {
+            // Someone chose a new wallpaper: it is the base from now on.
+            m_state.settings.samplefile = current.empty() ? std::string(kNoneMarker) : current;
+            captureDesktop();
+            drawWallPaper(false);
+            installCalendar();
+        }
+    }
+    if (m_quitArmed) {
+        m_windows.quitWhenIdle();
+    }
+}
+
+void MainHub::wallPaperTimerTick() {
+    if (m_timers.wallPaper.interval != 1000) {
+        // The first tick: the user's own picture goes back, without a notification.
+        installBase();
+        m_timers.wallPaper.interval = 1000;
+    }
+    settingsChanged();
+}
+
+void MainHub::captureDesktop() {
+    Raised busy(m_wallpaperBusy);
+    QImage snapshot;
+    if (!m_platform.captureDesktop(baseWallpaperFile(), &snapshot)) {
+        return; // the last capture stays the base
+    }
+    std::string error;
+    if (!saveBmp(snapshot, m_state.locations.blankBitmapPath, &error)) {
+        fail("デスクトップの画像を保存できませんでした。\n" + m_state.locations.blankBitmapPath + "\n" + error);
+    }
+}
+
+void MainHub::drawWallPaper(bool install) {
+    const DataLocations& loc = m_state.locations;
+    const std::string base = std::filesystem::exists(loc.blankBitmapPath) ? loc.blankBitmapPath : baseWallpaperFile();
+    const RenderInputs in{m_state.settings, *m_schedule, *m_calendarState, m_clock.now(), m_state.displayMonth,
+                          m_adjust,         false};
+    m_calendar =
+        renderCalendar(basePicture(base, m_platform.screenWidth(), m_platform.screenHeight()), in, m_drawState);
+    if (!install) {
+        return;
+    }
+    if (m_windows.calendarWindowVisible()) {
+        m_windows.paintCalendar(m_calendar);
+        return;
+    }
+    Raised busy(m_wallpaperBusy);
+    installCalendar();
+    m_reminders->popupProc(false);
+}
+
+void MainHub::installCalendar() {
+    const std::string& path = m_state.locations.calendarBitmapPath;
+    std::string error;
+    if (!m_calendar.isNull()) {
+        const bool saved = saveBmp(m_calendar, path, &error);
+        m_calendar = QImage(); // its memory goes back between passes
+        if (!saved) {
+            fail("カレンダーを保存できませんでした。\n" + path + "\n" + error);
+            return;
+        }
+        m_calendarWritten = true;
+    }
+    if (!m_platform.installWallpaper(path, &error)) {
+        sayInstallFailed(error);
+    }
+    if (m_quitArmed) {
+        m_windows.quitWhenIdle();
+    }
+}
+
+void MainHub::sayInstallFailed(const std::string& reason) {
+    // Once per run: the calendar is still drawn into its file at every pass.
+    if (m_installFailureShown) {
+        return;
+    }
+    m_installFailureShown = true;
+    fail("壁紙を設定できませんでした（" + reason + "）。\nカレンダーは " + m_state.locations.calendarBitmapPath +
+         " に保存されます。");
+}
+
+void MainHub::fail(const std::string& message) {
+    m_feedback.showMessage(message);
+}
+
+void MainHub::redraw() {
+    m_windows.setBusyCursor(true);
+    drawWallPaper(true);
+}
+
+// Day cycle
+
+bool MainHub::overDesktop() const {
+    // While the watchdog pauses, the pointer never counts as over the desktop.
+    return m_timers.atlas.interval == kAtlasPeriod && m_platform.pointerOverDesktop();
+}
+
+void MainHub::installHook() {
+    m_hook = true;
+}
+
+void MainHub::removeHook() {
+    m_hook = false;
+}
+
+void MainHub::rearmHook() {
+    if (m_state.settings.wpLink == 1 && !m_cutLink && overDesktop()) {
+        installHook();
+    }
+}
+
+void MainHub::mainTimerTick() {
+    if (m_hook) {
+        removeHook();
+        rearmHook();
+    }
+    checkDayChange(m_state, *m_reminders, m_clock, [this] {
+        m_adjust = m_state.settings.adjst != 99 &&
+                   m_state.displayMonth.dayNumber() == m_clock.today().startOfMonth().dayNumber();
+        Raised handling(m_clickHandling);
+        redraw();
+        m_windows.setBusyCursor(false);
+    });
+    m_reminders->timedCheck();
+    if (m_timers.main.interval == 1) {
+        m_timers.main.interval = m_mainPeriod;
+    }
+}
+
+void MainHub::jnlTimerTick() {
+    if (!overDesktop()) {
+        removeHook();
+    } else if (m_state.settings.wpLink == 1 && !m_cutLink) {
+        installHook();
+    }
+}
+
+void MainHub::atlasTimerTick() {
+    if (m_timers.atlas.interval != kAtlasPeriod) {
+        m_timers.atlas.interval = kAtlasPeriod; // the pause ends; JnlTimer brings the hook back
+        return;
+    }
+    if (m_platform.windowTitled(kConflictingWindow)) {
+        removeHook();
+        m_timers.atlas.interval = kAtlasPause;
+    }
+}
+
+void MainHub::schFileTimerTick() {
+    if (m_schedule->watch().tick()) {
+        redraw();
+        m_windows.setBusyCursor(false);
+    }
+}
+
+void MainHub::memoFileTimerTick() {
+    if (m_memos->watch().tick()) {
+        redraw();
+        m_windows.setBusyCursor(false);
+    }
+}
+
+// Clicks
+
+void MainHub::desktopDoubleClick(const DesktopDoubleClick& click) {
+    // Without the hook the click is never seen.
+    if (!m_hook || m_clickHandling) {
+        return;
+    }
+    removeHook();
+    m_clickHandling = true;
+    if (m_platform.desktopIconAt(click.x, click.y)) {
+        m_clickHandling = false;
+        if (!m_cutLink && overDesktop()) {
+            installHook();
+        }
+        return;
+    }
+    m_windows.setTrayVisible(false);
+    paintBoxClick(click.x, click.y, click.alt);
+    m_windows.setTrayVisible(true);
+}
+
+std::array<std::string, 3> MainHub::clickAreaHints() const {
+    if (m_state.settings.calenFlag == 1) {
+        return {"前年へ", "翌年へ", "月間カレンダーへ"};
+    }
+    return {"前月へ", "翌月へ", "年間カレンダーへ"};
+}
+
+void MainHub::paintBoxClick(int x, int y, bool alt, bool rightButton) {
+    const auto finish = [this] {
+        m_clickHandling = false;
+        m_windows.setBusyCursor(false);
+        if (m_state.settings.wpLink == 1 && !m_cutLink && overDesktop()) {
+            installHook();
+        }
+    };
+    if (rightButton) {
+        finish();
+        return;
+    }
+    const bool window = m_windows.calendarWindowVisible();
+    const HitInput input{.x = x,
+                         .y = y,
+                         .screenWidth = m_platform.screenWidth(),
+                         .screenHeight = m_platform.screenHeight(),
+                         .settings = m_state.settings,
+                         .state = m_drawState,
+                         .displayMonth = m_state.displayMonth,
+                         .now = m_clock.now(),
+                         .adjust = m_adjust,
+                         .alt = alt,
+                         .pickerAllowed = true,
+                         .memoCheck = !window,
+                         .picker = [this](const PickerRequest& r) { return m_windows.pickMonth(r); }};
+    const HitResult hit = hitTest(input);
+    if (hit.captureAndDraw) {
+        // The last pass left nothing to click: draw one, and say so.
+        captureDesktop();
+        drawWallPaper(false);
+        if (!window) {
+            m_calendar = QImage();
+        }
+        m_feedback.showMessage(hit.message);
+        finish();
+        return;
+    }
+    m_adjust = hit.adjust;
+    switch (hit.code) {
+    case kHitDay: {
+        const DateValue date = hit.date.value_or(m_state.displayMonth);
+        if (!m_state.navigableRange.contains(date) || !m_schedule->lockForEditing()) {
+            break;
+        }
+        removeHook();
+        m_windows.setBusyCursor(true);
+        const bool changed = m_windows.showDay(date);
+        m_schedule->save(true);
+        if (changed) {
+            redraw();
+        }
+        break;
+    }
+    case kHitBack:
+    case kHitForward:
+        m_state.displayMonth = hit.date.value_or(m_state.displayMonth);
+        redraw();
+        break;
+    case kHitSwitchView:
+    case kHitMonthBlock:
+        // The margins follow the view (the several-months view has its own set).
+        if (m_state.settings.calenFlag == 1) {
+            m_state.settings.calenFlag = 0;
+            if (hit.code == kHitMonthBlock && hit.date) {
+                m_state.displayMonth = *hit.date;
+            }
+        } else {
+            m_state.settings.calenFlag = 1;
+            m_state.displayMonth = hit.date.value_or(m_state.displayMonth);
+        }
+        redraw();
+        break;
+    case kHitTitle:
+        // The drawing options dialog comes with the options window; until
+        // then the title answers nothing.
+        break;
+    case kHitMemo:
+        redraw();
+        break;
+    default:
+        break;
+    }
+    finish();
+}
+
+DayContents MainHub::dayContents(DateValue date) const {
+    static constexpr std::array<const char*, 7> kWeekdays = {"日", "月", "火", "水", "木", "金", "土"};
+    DayContents out;
+    out.heading = formatDate(date) + "（" + kWeekdays[static_cast<std::size_t>(date.weekday() - 1)] + "）";
+    // The cell of the one-month calendar, whichever view is shown.
+    Settings settings = m_state.settings;
+    settings.calenFlag = 0;
+    settings.rikuyou = 1;
+    CalendarState calendar(settings.holidayList);
+    calendar.holidayPass(settings, date.startOfMonth(), *m_schedule, m_clock.today());
+    out.holiday = calendar.holidays.lookup(date);
+    if (const auto old = calendar.oldDays.find(date)) {
+        out.oldDate = std::string("旧暦 ") + (old->leap ? "閏" : "") + old->dateText() + " " +
+                      std::string(kRokuyouNames[static_cast<std::size_t>(old->rokuyou)]);
+    }
+    for (const EntryHit& hit : cellEntries(date, calendar.entryContext(*m_schedule, settings))) {
+        out.entries.push_back(hit.text);
+    }
+    return out;
+}
+
+// Tray commands
+
+void MainHub::toggleOutputPattern(int index) {
+    std::string patterns = m_state.settings.ptnStr;
+    if (index < 0 || index >= 7 || patterns.size() < 7) {
+        return;
+    }
+    patterns[static_cast<std::size_t>(index)] = patterns[static_cast<std::size_t>(index)] == '1' ? '0' : '1';
+    if (patterns == m_state.settings.ptnStr) {
+        return;
+    }
+    m_state.settings.ptnStr = patterns;
+    if (m_state.settings.popupWithPtn == 1) {
+        // Reminders of entries the selection now hides close.
+        NameValueList& states = m_schedule->section(ScheduleSection::PopupStat);
+        const NameValueList& ptnOpt = m_schedule->section(ScheduleSection::PtnOpt);
+        std::size_t i = 0;
+        while (i < states.size()) {
+            const std::string key = states.name(i);
+            if (states.valueAt(i) == "1" && !patternFilter(patterns, ptnOpt.value(key), false)) {
+                states.removeAt(i);
+                m_reminderWindows.close(key);
+            } else {
+                ++i;
+            }
+        }
+    }
+    redraw();
+    m_windows.setBusyCursor(false);
+}
+
+void MainHub::toggleCutLink() {
+    m_cutLink = !m_cutLink;
+    if (m_cutLink) {
+        removeHook();
+    } else if (m_state.settings.wpLink == 1 && overDesktop()) {
+        installHook();
+    }
+}
+
+void MainHub::registerStartUp(int mode, const std::string& executable) {
+    if (mode < 0 || mode > 2) {
+        return;
+    }
+    m_state.settings.regStartUp = mode;
+    std::string error;
+    if (!registerStartup(mode, executable, &error)) {
+        fail("スタートアップへの登録を変更できませんでした。\n" + error);
+    }
+}
+
+void MainHub::openScheduleList() {
+    if (m_schedule->lockForEditing()) {
+        m_windows.setTrayVisible(false);
+        removeHook();
+        const bool changed = m_windows.showDay(m_clock.today());
+        m_schedule->save(true);
+        if (changed) {
+            redraw();
+        }
+    }
+    m_windows.setTrayVisible(true);
+    if (m_state.settings.wpLink == 1 && !m_cutLink && overDesktop()) {
+        installHook();
+    }
+    m_windows.setBusyCursor(false);
+}
+
+void MainHub::calendarWindowShown() {
+    m_calendar = QImage(QString::fromStdString(m_state.locations.calendarBitmapPath));
+    if (m_calendar.isNull()) {
+        drawWallPaper(false);
+    }
+    m_windows.paintCalendar(m_calendar);
+    m_timers.main.running = false;
+}
+
+void MainHub::calendarWindowReturned() {
+    {
+        Raised busy(m_wallpaperBusy);
+        installCalendar();
+    }
+    m_reminders->popupProc(true);
+    m_timers.main = TimerWant{1, true};
+    m_windows.setTrayVisible(true);
+}
+
+void MainHub::switchSchedule(const std::string& path) {
+    const SwitchSteps steps{[this] { m_windows.setTrayVisible(false); },
+                            [this] {
+                                m_state.locations.scheduleFilePath = m_schedule->path();
+                                redraw();
+                                m_windows.setBusyCursor(false);
+                                m_windows.setTrayVisible(true);
+                            }};
+    switchScheduleFile(*m_schedule, path, SwitchMode::SaveAndOpen, steps,
+                       BackupPolicy{m_state.locations.programDir, m_state.settings.backUpCount, m_clock.now()});
+}
+
+void MainHub::switchMemo(const std::string& path) {
+    const SwitchSteps steps{[this] { m_windows.setTrayVisible(false); },
+                            [this] {
+                                m_state.locations.memoFilePath = m_memos->path();
+                                m_windows.setTrayVisible(true);
+                            }};
+    switchMemoFile(*m_memos, path, m_schedule->path(), SwitchMode::SaveAndOpen, steps,
+                   BackupPolicy{m_state.locations.programDir, m_state.settings.backUpCount, m_clock.now()});
+}
+
+void MainHub::restore(const std::string& itemName) {
+    const SwitchSteps steps{[this] { m_windows.setTrayVisible(false); },
+                            [this] {
+                                redraw();
+                                m_windows.setBusyCursor(false);
+                                m_windows.setTrayVisible(true);
+                            }};
+    restoreBackup(itemName, *m_schedule, *m_memos, steps,
+                  BackupPolicy{m_state.locations.programDir, m_state.settings.backUpCount, m_clock.now()});
+}
+
+// Shutdown
+
+void MainHub::closeQuery() {
+    if (!m_schedule) {
+        return;
+    }
+    std::string error;
+    if (!saveSettings(m_state, &error)) {
+        fail("設定ファイルを保存できませんでした。\n" + m_state.locations.settingsPath + "\n" + error);
+    }
+    m_schedule->save(true);
+    m_memos->save(true);
+}
+
+void MainHub::destroy() {
+    if (!m_schedule) {
+        return;
+    }
+    closeQuery();
+    // The calendar stays on the desktop after the program has ended (it is
+    // there already when the desktop shows our file).
+    Raised busy(m_wallpaperBusy);
+    const std::string& path = m_state.locations.calendarBitmapPath;
+    if (std::filesystem::exists(path) && m_platform.currentWallpaper() != path) {
+        std::string error;
+        if (!m_platform.installWallpaper(path, &error)) {
+            sayInstallFailed(error);
+        }
+    }
+}
+
+} // namespace velmora

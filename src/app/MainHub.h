@@ -1,0 +1,181 @@
+#pragma once
+
+#include "app/DayEntriesDialog.h"
+#include "calendar/CalendarState.h"
+#include "memos/MemoStore.h"
+#include "platform/Platform.h"
+#include "reminders/Reminders.h"
+#include "render/DrawState.h"
+#include "render/HitTest.h"
+#include "schedule/ScheduleStore.h"
+#include "settings/Startup.h"
+
+#include <QImage>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace velmora {
+
+// A timer of the main window as the hub wants it: the window layer's QTimer
+// follows it after every handler.
+struct TimerWant {
+    int interval = 0;
+    bool running = false;
+};
+
+// The timers of the main window.
+struct HubTimers {
+    TimerWant main{55000, true};     // MainTimer: hook re-arm, day change, timed reminders
+    TimerWant jnl{500, true};        // JnlTimer: the desktop hook only while over the desktop
+    TimerWant atlas{5000, false};    // AtlasTimer: hook watchdog and the conflict pause
+    TimerWant wp{10, false};         // WPTimer: the redraw after a foreign wallpaper change
+    TimerWant wallPaper{100, false}; // WallPaperTimer: the wallpaper watch
+    TimerWant schFile{5000, false};  // SchFileTimer: another computer's change of the schedule file
+    TimerWant memoFile{5000, false}; // MemoFileTimer: the same for the memo file
+};
+
+// What the hub asks of the window layer. Tests record the calls.
+class HubWindows {
+public:
+    virtual ~HubWindows() = default;
+    virtual void setTrayVisible(bool visible) = 0;
+    // True while the calendar is shown full-screen in the main window.
+    virtual bool calendarWindowVisible() const = 0;
+    // The full-screen window shows this picture.
+    virtual void paintCalendar(const QImage& picture) = 0;
+    // The year-month picker; nullopt when it was closed without a choice.
+    virtual std::optional<PickedMonth> pickMonth(const PickerRequest& request) = 0;
+    // The day's entries (modal); true when the user changed something.
+    virtual bool showDay(DateValue date) = 0;
+    virtual void setBusyCursor(bool busy) = 0;
+    // "/0": end the program at its first idle moment.
+    virtual void quitWhenIdle() = 0;
+};
+
+// The hidden main window's state and handlers without a widget: everything
+// the resident program owns for its run (settings, data files, calendar
+// lists, the picture of the last pass, the flags and timers of the day
+// cycle) and every handler as a plain function, so that the day cycle can be
+// driven by a test clock and a recording platform.
+class MainHub {
+public:
+    MainHub(Platform& platform, Clock& clock, UserFeedback& feedback, HubWindows& windows,
+            ReminderWindows& reminderWindows);
+    ~MainHub();
+
+    // The start-up sequence, in its order, up to the installation of the
+    // base wallpaper whose change notification starts the first drawing
+    // pass. `once`: "/0", end after the first calendar wallpaper.
+    void startUp(const StartupEnvironment& environment, bool once);
+    // The main timer's period (tests run the day cycle faster).
+    void setMainPeriod(int ms) { m_mainPeriod = m_timers.main.interval = ms; }
+
+    // The desktop said the wallpaper settings changed (WMWinIniChange).
+    void settingsChanged();
+    // Timer ticks.
+    void mainTimerTick();
+    void jnlTimerTick();
+    void atlasTimerTick();
+    void wpTimerTick(); // Rebase
+    void wallPaperTimerTick();
+    void schFileTimerTick();
+    void memoFileTimerTick();
+
+    // A double-click over the bare desktop.
+    void desktopDoubleClick(const DesktopDoubleClick& click);
+    // A click on the calendar: on the desktop, or in the full-screen window
+    // (where `alt` is the state of the Alt key then). A right-button click does nothing.
+    void paintBoxClick(int x, int y, bool alt, bool rightButton = false);
+
+    // One complete drawing pass; with `install` the picture becomes the
+    // wallpaper (or the full-screen window's picture while that is shown).
+    void drawWallPaper(bool install);
+    // The bare desktop into blank.bmp.
+    void captureDesktop();
+
+    // Tray commands.
+    void toggleOutputPattern(int index); // 0..6, the items of "出力パターン"
+    void toggleCutLink();
+    bool cutLink() const { return m_cutLink; }
+    void registerStartUp(int mode, const std::string& executable);
+    // The icon's other button: the day's entries of today.
+    void openScheduleList();
+    // "カレンダー表示" shown / "最小化する".
+    void calendarWindowShown();
+    void calendarWindowReturned();
+    // "ｽｹｼﾞｭｰﾙの切り替え", "メモの切り替え" and the restore items.
+    void switchSchedule(const std::string& path);
+    void switchMemo(const std::string& path);
+    void restore(const std::string& itemName);
+
+    // Shutdown: the close query, then the destruction.
+    void closeQuery();
+    void destroy();
+
+    // State for the windows and for tests.
+    StartupState& state() { return m_state; }
+    const StartupState& state() const { return m_state; }
+    Settings& settings() { return m_state.settings; }
+    ScheduleStore& schedule() { return *m_schedule; }
+    MemoStore& memos() { return *m_memos; }
+    Reminders& reminders() { return *m_reminders; }
+    const HubTimers& timers() const { return m_timers; }
+    HubTimers& timers() { return m_timers; }
+    const DrawState& drawState() const { return m_drawState; }
+    const QImage& calendarBitmap() const { return m_calendar; }
+    bool wallpaperBusy() const { return m_wallpaperBusy; }
+    bool desktopHook() const { return m_hook; }
+    bool startupDone() const { return m_startupDone; }
+    bool adjust() const { return m_adjust; }
+    // True once a pass has written calendar.bmp in this run.
+    bool calendarWritten() const { return m_calendarWritten; }
+    // The hints of the three click areas of the title line.
+    std::array<std::string, 3> clickAreaHints() const;
+    // What the day window shows of a date: its cell's entries, holiday and old-calendar date.
+    DayContents dayContents(DateValue date) const;
+    // The base wallpaper as a file path ("" for none).
+    std::string baseWallpaperFile() const;
+
+private:
+    bool overDesktop() const;
+    void installHook();
+    void removeHook();
+    void rearmHook();
+    void installCalendar();
+    void installBase();
+    void redraw();
+    void fail(const std::string& message);
+    void sayInstallFailed(const std::string& reason);
+
+    Platform& m_platform;
+    Clock& m_clock;
+    UserFeedback& m_feedback;
+    HubWindows& m_windows;
+    ReminderWindows& m_reminderWindows;
+
+    StartupState m_state;
+    std::unique_ptr<ScheduleStore> m_schedule;
+    std::unique_ptr<MemoStore> m_memos;
+    std::unique_ptr<CalendarState> m_calendarState;
+    std::unique_ptr<Reminders> m_reminders;
+    DrawState m_drawState;
+    QImage m_calendar; // the last pass's picture; empty between passes unless the window shows it
+    HubTimers m_timers;
+
+    int m_mainPeriod = 55000;
+    bool m_once = false;
+    bool m_quitArmed = false;
+    bool m_startupDone = false;
+    bool m_wallpaperBusy = false;
+    bool m_hook = false;
+    bool m_clickHandling = false;
+    bool m_cutLink = false;
+    bool m_adjust = false;
+    bool m_installFailureShown = false;
+    bool m_calendarWritten = false;
+};
+
+} // namespace velmora

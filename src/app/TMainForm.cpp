@@ -1,0 +1,448 @@
+#include "app/TMainForm.h"
+
+#include "app/DayEntriesDialog.h"
+#include "core/PathText.h"
+#include "editor/TNenGetsuForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace velmora {
+
+namespace {
+
+constexpr const char* kCaption = "Velmora Ver.6.82";
+constexpr int kTrayAttempts = 5;
+constexpr int kTrayRetryMs = 2000;
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Where test runs want the messages instead of boxes.
+const char* messageLog() {
+    const char* path = std::getenv("VELMORA_MESSAGE_LOG");
+    return path && *path ? path : nullptr;
+}
+
+void logMessage(const char* path, std::string_view text) {
+    QFile file(QString::fromLocal8Bit(path));
+    if (file.open(QIODevice::Append)) {
+        file.write(text.data(), static_cast<qint64>(text.size()));
+        file.write("\n");
+    }
+}
+
+// A small calendar leaf with today's day on it.
+QIcon trayIconFor(int day) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(1.5, 2.5, 29, 28), 3, 3);
+    p.setBrush(QColor(0xC8, 0x1E, 0x1E));
+    p.drawRect(QRectF(1.5, 2.5, 29, 8));
+    QFont f = p.font();
+    f.setPixelSize(16);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::black);
+    p.drawText(QRect(1, 11, 30, 20), Qt::AlignCenter, QString::number(day));
+    return QIcon(pixmap);
+}
+
+void syncTimer(QTimer* timer, const TimerWant& want) {
+    if (!want.running || want.interval <= 0) {
+        timer->stop();
+    } else if (!timer->isActive() || timer->interval() != want.interval) {
+        timer->start(want.interval);
+    }
+}
+
+} // namespace
+
+void DialogFeedback::showMessage(std::string_view text) {
+    if (const char* log = messageLog()) {
+        logMessage(log, text);
+        return;
+    }
+    QMessageBox::information(nullptr, QStringLiteral("Velmora"), QString::fromUtf8(text.data(), text.size()));
+}
+
+bool DialogFeedback::confirm(std::string_view text) {
+    if (const char* log = messageLog()) {
+        logMessage(log, text);
+        return false;
+    }
+    return QMessageBox::question(nullptr, QStringLiteral("Velmora"), QString::fromUtf8(text.data(), text.size()),
+                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void TrayReminderWindows::show(const std::string& text) {
+    if (m_tray && m_tray->isVisible()) {
+        m_tray->showMessage(QStringLiteral("Velmora"), q(text), QSystemTrayIcon::Information, 0);
+    }
+    if (const char* log = messageLog()) {
+        logMessage(log, "reminder\t" + text);
+    }
+}
+
+void TrayReminderWindows::openSaved(const std::string&, const std::string& text, const std::string&,
+                                    std::optional<int>) {
+    show(text);
+}
+
+void TrayReminderWindows::openFresh(const ReminderGeometry&, const std::string& text, const std::string&,
+                                    const FontSetting&) {
+    show(text);
+}
+
+void TrayReminderWindows::close(const std::string&) {}
+
+void TrayReminderWindows::playSound(const std::string& waveFile) {
+    // Without a media player the default beep stands for every sound.
+    (void)waveFile;
+    QApplication::beep();
+}
+
+void TrayReminderWindows::launch(const std::string& program, const std::string& parameters,
+                                 const std::string& workingDir) {
+    m_platform.launchProgram(program, parameters, workingDir);
+}
+
+TMainForm::TMainForm(Platform& platform, Clock& clock, bool once, QWidget* parent)
+    : QWidget(parent), m_platform(platform), m_reminderWindows(platform),
+      m_hub(platform, clock, m_feedback, *this, m_reminderWindows), m_once(once), m_mainTimer(new QTimer(this)),
+      m_jnlTimer(new QTimer(this)), m_atlasTimer(new QTimer(this)), m_wpTimer(new QTimer(this)),
+      m_wallPaperTimer(new QTimer(this)), m_schFileTimer(new QTimer(this)), m_memoFileTimer(new QTimer(this)) {
+    setWindowTitle(QStringLiteral("Velmora"));
+    setWindowFlag(Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::ArrowCursor);
+    connect(m_mainTimer, &QTimer::timeout, this, [this] { handle([this] { m_hub.mainTimerTick(); }); });
+    connect(m_jnlTimer, &QTimer::timeout, this, [this] { handle([this] { m_hub.jnlTimerTick(); }); });
+    connect(m_atlasTimer, &QTimer::timeout, this, [this] { handle([this] { m_hub.atlasTimerTick(); }); });
+    connect(m_wpTimer, &QTimer::timeout, this, [this] { handle([this] { m_hub.wpTimerTick(); }); });
+    connect(m_wallPaperTimer, &QTimer::timeout, this, [this] { handle([this] { m_hub.wallPaperTimerTick(); }); });
+    connect(m_schFileTimer, &QTimer::timeout, this, [this] { handle([this] { m_hub.schFileTimerTick(); }); });
+    connect(m_memoFileTimer, &QTimer::timeout, this, [this] { handle([this] { m_hub.memoFileTimerTick(); }); });
+    m_nenGetsu = new TNenGetsuForm(this);
+    m_nenGetsu->setWindowTitle(QString::fromUtf8(kCaption));
+    m_trayMenu = new QMenu(this);
+    m_calendarMenu = new QMenu(this);
+    connect(m_trayMenu, &QMenu::aboutToShow, this, &TMainForm::TrayPopUpMenuPopup);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::FormCreate(const StartupEnvironment& environment) {
+    // The test-only period of the main timer, so that a day change can be seen quickly.
+    if (const char* period = std::getenv("VELMORA_MAIN_TIMER_MS"); period && std::atoi(period) > 0) {
+        m_hub.setMainPeriod(std::atoi(period));
+    }
+    m_platform.watchDesktop(
+        [this] { handle([this] { m_hub.settingsChanged(); }); },
+        [this](const DesktopDoubleClick& click) { handle([this, click] { m_hub.desktopDoubleClick(click); }); });
+    handle([&] { m_hub.startUp(environment, m_once); });
+}
+
+void TMainForm::syncTimers() {
+    const HubTimers& t = m_hub.timers();
+    syncTimer(m_mainTimer, t.main);
+    syncTimer(m_jnlTimer, t.jnl);
+    syncTimer(m_atlasTimer, t.atlas);
+    syncTimer(m_wpTimer, t.wp);
+    syncTimer(m_wallPaperTimer, t.wallPaper);
+    syncTimer(m_schFileTimer, t.schFile);
+    syncTimer(m_memoFileTimer, t.memoFile);
+}
+
+// Tray
+
+void TMainForm::setTrayVisible(bool visible) {
+    if (m_once) {
+        return; // a single pass never stays in the tray
+    }
+    if (!visible) {
+        if (m_tray) {
+            m_tray->hide();
+        }
+        return;
+    }
+    showTray();
+}
+
+void TMainForm::showTray() {
+    if (m_tray) {
+        m_tray->show();
+        return;
+    }
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // At log-in the tray may come after us: look again a few times, then say it once.
+        if (++m_trayAttempts < kTrayAttempts) {
+            QTimer::singleShot(kTrayRetryMs, this, [this] {
+                if (!m_tray && !m_terminating) {
+                    showTray();
+                }
+            });
+        } else if (m_trayAttempts == kTrayAttempts) {
+            m_feedback.showMessage("通知領域（システムトレイ）がないため、Velmoraのアイコンを表示できません。\n"
+                                   "カレンダーは壁紙に表示され、デスクトップのダブルクリックで操作できます。");
+        }
+        return;
+    }
+    m_tray = new QSystemTrayIcon(trayIconFor(m_hub.state().today.day()), this);
+    m_tray->setToolTip(QStringLiteral("Velmora"));
+    connect(m_tray, &QSystemTrayIcon::activated, this, &TMainForm::trayActivated);
+    m_reminderWindows.setTray(m_tray);
+    m_tray->show();
+}
+
+void TMainForm::trayActivated(QSystemTrayIcon::ActivationReason reason) {
+    TrayButton button = TrayButton::Left;
+    if (reason == QSystemTrayIcon::Context) {
+        button = TrayButton::Right;
+    } else if (reason == QSystemTrayIcon::MiddleClick) {
+        button = TrayButton::Middle;
+    } else if (reason != QSystemTrayIcon::Trigger) {
+        return;
+    }
+    if (trayButtonOpensList(button, m_hub.settings().popupOpt)) {
+        handle([this] { m_hub.openScheduleList(); });
+        return;
+    }
+    m_trayMenu->popup(QCursor::pos());
+}
+
+MenuInputs TMainForm::menuInputs() const {
+    const StartupState& s = m_hub.state();
+    return MenuInputs{s.settings,
+                      s.locations.programDir,
+                      const_cast<MainHub&>(m_hub).schedule().path(),
+                      const_cast<MainHub&>(m_hub).memos().path(),
+                      m_hub.cutLink(),
+                      false,
+                      false,
+                      false,
+                      false};
+}
+
+void TMainForm::TrayPopUpMenuPopup() {
+    fillMenu(m_trayMenu, buildTrayMenu(menuInputs()));
+}
+
+void TMainForm::fillMenu(QMenu* menu, const std::vector<MenuEntry>& entries) {
+    menu->clear();
+    for (const MenuEntry& e : entries) {
+        if (e.separator) {
+            menu->addSeparator();
+            continue;
+        }
+        if (!e.children.empty() || e.name == "BU" || e.name == "BUSchParent" || e.name == "BUMemoParent") {
+            QMenu* sub = menu->addMenu(q(e.caption));
+            sub->menuAction()->setObjectName(q(e.name));
+            sub->menuAction()->setVisible(e.visible);
+            sub->setEnabled(e.enabled);
+            fillMenu(sub, e.children);
+            continue;
+        }
+        QAction* action = menu->addAction(q(e.caption));
+        action->setObjectName(q(e.name));
+        action->setVisible(e.visible);
+        action->setEnabled(e.enabled);
+        action->setCheckable(e.checkable);
+        action->setChecked(e.checked);
+        connect(action, &QAction::triggered, this, [this, e] { handle([this, &e] { command(e); }); });
+    }
+}
+
+void TMainForm::command(const MenuEntry& e) {
+    const std::string& n = e.name;
+    if (n == "CalInputBtn") {
+        CalInputBtnClick();
+    } else if (n == "MinimizeBtn2") {
+        MinimizeBtn2Click();
+    } else if (n == "SelPtn1" || n == "SelPtn2" || n == "SelPtn3" || n == "SelPtn4" || n == "SelPtn5") {
+        m_hub.toggleOutputPattern(n.back() - '1');
+    } else if (n == "Others") {
+        m_hub.toggleOutputPattern(5);
+    } else if (n == "DispAll") {
+        m_hub.toggleOutputPattern(6);
+    } else if (n == "CutLink") {
+        m_hub.toggleCutLink();
+    } else if (n.rfind("RegStartUp", 0) == 0) {
+        m_hub.registerStartUp(n.back() - '0', m_platform.executableDir() + "velmora");
+    } else if (n == "ScheduleChangeOpen" || n == "ScheduleChange2Open") {
+        openScheduleFile();
+    } else if (n == "MemoDataChangeOpen") {
+        openMemoFile();
+    } else if (n.rfind("OpenSch", 0) == 0) {
+        m_hub.switchSchedule(e.data);
+    } else if (n.rfind("OpenMemo", 0) == 0) {
+        m_hub.switchMemo(e.data);
+    } else if (n.rfind("BUSch", 0) == 0 || n.rfind("BUMemo", 0) == 0) {
+        m_hub.restore(n);
+    } else if (n == "help1") {
+        help();
+    } else if (n == "TerminateBtn3") {
+        terminate();
+    } else if (n == "TerminateBtn1") {
+        // The calendar shown in the window is what stays on the desktop.
+        if (!m_picture.isNull()) {
+            m_picture.save(q(m_hub.state().locations.calendarBitmapPath), "BMP");
+        }
+        terminate();
+    }
+}
+
+void TMainForm::openScheduleFile() {
+    const QString path = QFileDialog::getOpenFileName(
+        nullptr, QStringLiteral("スケジュールデータを開く"), q(folderOf(m_hub.schedule().path())),
+        QStringLiteral("スケジュールデータ (*.dat);;すべてのファイル (*)"));
+    if (!path.isEmpty()) {
+        m_hub.switchSchedule(path.toStdString());
+    }
+}
+
+void TMainForm::openMemoFile() {
+    const QString path =
+        QFileDialog::getOpenFileName(nullptr, QStringLiteral("メモデータを開く"), q(folderOf(m_hub.memos().path())),
+                                     QStringLiteral("メモデータ (*.dat);;すべてのファイル (*)"));
+    if (!path.isEmpty()) {
+        m_hub.switchMemo(path.toStdString());
+    }
+}
+
+void TMainForm::help() {
+    const std::string page = m_platform.executableDir() + "help.html";
+    if (!m_platform.openDocument(page)) {
+        m_feedback.showMessage("ヘルプを開けませんでした。\n" + page);
+    }
+}
+
+// The full-screen calendar window
+
+void TMainForm::CalInputBtnClick() {
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->geometry()
+                             : QRect(0, 0, m_platform.screenWidth(), m_platform.screenHeight());
+    setGeometry(screen);
+    show();
+    raise();
+    activateWindow();
+    m_hub.calendarWindowShown();
+}
+
+void TMainForm::MinimizeBtn2Click() {
+    hide();
+    m_hub.calendarWindowReturned();
+    m_picture = QImage();
+}
+
+void TMainForm::paintCalendar(const QImage& picture) {
+    m_picture = picture;
+    update();
+}
+
+void TMainForm::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (m_picture.isNull()) {
+        p.fillRect(rect(), Qt::gray);
+        return;
+    }
+    p.drawImage(rect(), m_picture);
+}
+
+void TMainForm::mousePressEvent(QMouseEvent* event) {
+    m_clickPoint = event->position().toPoint();
+    m_clickButton = event->button();
+}
+
+void TMainForm::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_clickButton == Qt::RightButton) {
+        fillMenu(m_calendarMenu, buildCalendarMenu(menuInputs()));
+        m_calendarMenu->popup(event->globalPosition().toPoint());
+        return;
+    }
+    if (m_clickButton != Qt::LeftButton) {
+        return;
+    }
+    // The window covers the screen at (0, 0): its points are the calendar's.
+    const bool alt = (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier) != 0;
+    const QPoint at = m_clickPoint;
+    handle([this, at, alt] { m_hub.paintBoxClick(at.x(), at.y(), alt); });
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // Closing the calendar window returns to the desktop; only "終了する" ends the program.
+    event->ignore();
+    if (isVisible() && !m_terminating) {
+        handle([this] { MinimizeBtn2Click(); });
+    }
+}
+
+// HubWindows
+
+std::optional<PickedMonth> TMainForm::pickMonth(const PickerRequest& request) {
+    const QRect area(0, 0, m_platform.screenWidth(), m_platform.screenHeight());
+    const auto chosen = m_nenGetsu->ask(request.year, request.month, request.monthHidden, area, m_hub.state().today);
+    if (!chosen) {
+        return std::nullopt;
+    }
+    return PickedMonth{chosen->year(), chosen->month()};
+}
+
+bool TMainForm::showDay(DateValue date) {
+    DayEntriesDialog dialog(m_hub.dayContents(date), isVisible() ? this : nullptr);
+    setBusyCursor(false);
+    dialog.exec();
+    return false; // read only
+}
+
+void TMainForm::setBusyCursor(bool busy) {
+    if (busy == m_busy) {
+        return;
+    }
+    m_busy = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void TMainForm::quitWhenIdle() {
+    QTimer::singleShot(0, this, &TMainForm::terminate);
+}
+
+void TMainForm::terminate() {
+    if (m_terminating) {
+        return;
+    }
+    m_terminating = true;
+    hide();
+    if (m_tray) {
+        m_tray->hide();
+    }
+    setBusyCursor(false);
+    m_hub.closeQuery();
+    m_hub.destroy();
+    QApplication::quit();
+}
+
+} // namespace velmora

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "app/MainHub.h"
+#include "app/TrayMenu.h"
+
+#include <QImage>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include <memory>
+
+class QMenu;
+class QTimer;
+
+namespace velmora {
+
+class TNenGetsuForm;
+
+// Messages in boxes titled "Velmora". VELMORA_MESSAGE_LOG (for tests) names a
+// file that receives them instead, one per line, and every question is
+// answered Cancel there.
+class DialogFeedback : public UserFeedback {
+public:
+    void showMessage(std::string_view text) override;
+    bool confirm(std::string_view text) override;
+};
+
+// Reminders until the reminder window exists: the tray's balloon shows the
+// entry, the sound plays, the supplement programs start.
+class TrayReminderWindows : public ReminderWindows {
+public:
+    explicit TrayReminderWindows(Platform& platform) : m_platform(platform) {}
+    void setTray(QSystemTrayIcon* tray) { m_tray = tray; }
+    void openSaved(const std::string& stateFile, const std::string& text, const std::string& key,
+                   std::optional<int> colour) override;
+    void openFresh(const ReminderGeometry& geometry, const std::string& text, const std::string& key,
+                   const FontSetting& font) override;
+    void close(const std::string& key) override;
+    void playSound(const std::string& waveFile) override;
+    void launch(const std::string& program, const std::string& parameters, const std::string& workingDir) override;
+
+private:
+    void show(const std::string& text);
+    Platform& m_platform;
+    QSystemTrayIcon* m_tray = nullptr;
+};
+
+// The hidden main window: it owns the hub, turns its timer wishes into
+// QTimers, carries the tray icon and its menu, hears the desktop, and
+// becomes the full-screen calendar window on "カレンダー表示".
+class TMainForm : public QWidget, public HubWindows {
+public:
+    TMainForm(Platform& platform, Clock& clock, bool once, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The start-up sequence; the first calendar follows from the event loop.
+    void FormCreate(const StartupEnvironment& environment);
+    // Ends the program the way "終了する" does: the saves, the last wallpaper, the event loop.
+    void terminate();
+
+    MainHub& hub() { return m_hub; }
+    QSystemTrayIcon* trayIcon() { return m_tray; }
+    // The tray menu as it is after its last opening (for tests).
+    QMenu* trayMenu() { return m_trayMenu; }
+    // Rebuilds the menus' dynamic items, as before they open.
+    void TrayPopUpMenuPopup();
+
+    // HubWindows
+    void setTrayVisible(bool visible) override;
+    bool calendarWindowVisible() const override { return isVisible(); }
+    void paintCalendar(const QImage& picture) override;
+    std::optional<PickedMonth> pickMonth(const PickerRequest& request) override;
+    bool showDay(DateValue date) override;
+    void setBusyCursor(bool busy) override;
+    void quitWhenIdle() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // After every handler: the QTimers follow what the hub wants.
+    void syncTimers();
+    template <typename F> void handle(F&& f) {
+        f();
+        syncTimers();
+    }
+    void showTray();
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    void fillMenu(QMenu* menu, const std::vector<MenuEntry>& entries);
+    void command(const MenuEntry& entry);
+    MenuInputs menuInputs() const;
+    void CalInputBtnClick();
+    void MinimizeBtn2Click();
+    void openScheduleFile();
+    void openMemoFile();
+    void help();
+
+    Platform& m_platform;
+    DialogFeedback m_feedback;
+    TrayReminderWindows m_reminderWindows;
+    MainHub m_hub;
+    bool m_once;
+    bool m_terminating = false;
+    int m_trayAttempts = 0;
+    bool m_busy = false;
+
+    QTimer* m_mainTimer;
+    QTimer* m_jnlTimer;
+    QTimer* m_atlasTimer;
+    QTimer* m_wpTimer;
+    QTimer* m_wallPaperTimer;
+    QTimer* m_schFileTimer;
+    QTimer* m_memoFileTimer;
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QMenu* m_calendarMenu = nullptr;
+    TNenGetsuForm* m_nenGetsu = nullptr;
+    QImage m_picture;
+    QPoint m_clickPoint;
+    Qt::MouseButton m_clickButton = Qt::NoButton;
+};
+
+// The two-line message of a second start.
+inline constexpr const char* kSecondStartMessage =
+    "Velmoraが二重起動されたため、一度終了します。\r\n終了処理完了後にVelmoraを再起動して下さい";
+
+} // namespace velmora

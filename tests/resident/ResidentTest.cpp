@@ -1,0 +1,256 @@
+// The resident program on a real X server (Xvfb, started by each test):
+// single instance, the day change, foreign wallpaper changes, desktop
+// double-clicks and the tray icon.
+#include "support/TestSupport.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+// Xlib after the test framework: its macros (None, Bool) clash with it.
+#include "support/XvfbServer.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+#include <vector>
+
+using namespace velmora::test;
+
+namespace {
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+
+// One run of the program with its own environment, ended (if still
+// running) when the object goes.
+class Program {
+public:
+    Program(const std::string& display, const std::string& home, std::map<std::string, std::string> env,
+            std::vector<std::string> args = {}, const char* binary = VELMORA_BINARY_DIR "/velmora") {
+        env["DISPLAY"] = display;
+        env["VELMORA_HOME"] = home;
+        env["VELMORA_MESSAGE_LOG"] = home + "messages.txt";
+        env.emplace("VELMORA_NOW", "2026/12/08 10:00:00");
+        env.emplace("QT_QPA_PLATFORM", "xcb");
+        const std::string out = home + "out" + std::to_string(++s_runs) + ".txt";
+        m_pid = fork();
+        if (m_pid == 0) {
+            // Not the developer's desktop: its settings must not get our wallpaper.
+            unsetenv("XDG_CURRENT_DESKTOP");
+            unsetenv("DESKTOP_SESSION");
+            for (const auto& [key, value] : env) {
+                setenv(key.c_str(), value.c_str(), 1);
+            }
+            const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(fd, 1);
+            dup2(fd, 2);
+            std::vector<char*> argv{const_cast<char*>(binary)};
+            for (std::string& a : args) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            execv(binary, argv.data());
+            _exit(127);
+        }
+    }
+    ~Program() {
+        if (m_pid > 0 && !m_status) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    // The exit status once the program ended within `ms`; nullopt while it runs.
+    std::optional<int> waitExit(int ms) {
+        waitFor(
+            [&] {
+                int status = 0;
+                if (!m_status && waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                    m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                }
+                return m_status.has_value();
+            },
+            ms);
+        return m_status;
+    }
+
+private:
+    static inline int s_runs = 0;
+    pid_t m_pid = -1;
+    std::optional<int> m_status;
+};
+
+int runCli(const std::string& home, const std::string& arguments, std::string* output = nullptr) {
+    const std::string command = "env -u DISPLAY " VELMORA_BINARY_DIR "/velmora-cli --home " + home + " " + arguments;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        return -1;
+    }
+    char buffer[4096];
+    std::string text;
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) {
+        text.append(buffer, n);
+    }
+    const int status = pclose(pipe);
+    if (output) {
+        *output = text;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+QImage picture(const std::string& file) {
+    return QImage(QString::fromStdString(file)).convertToFormat(QImage::Format_RGB32);
+}
+
+// The calendar the command-line tool draws for that day and month from the
+// same program folder: what the desktop must show.
+QImage expectedCalendar(const TempDir& home, const std::string& today, const std::string& month) {
+    const std::string out = home.file("expected.bmp");
+    EXPECT_EQ(runCli(home.dir(), "--today " + today + " render --month " + month + " --size 800x600 --out " + out), 0);
+    return picture(out);
+}
+
+struct Desktop {
+    Desktop() {
+        if (server.running()) {
+            d = XOpenDisplay(server.display().c_str());
+        }
+    }
+    ~Desktop() {
+        if (d) {
+            XCloseDisplay(d);
+        }
+    }
+    // True once the root shows calendar.bmp of `home` as it is on disk.
+    bool showsCalendarOf(const TempDir& home) {
+        const QImage file = picture(home.file("calendar.bmp"));
+        return !file.isNull() && differingPixels(rootPicture(d), file) == 0;
+    }
+    Xvfb server{"800x600x24"};
+    Display* d = nullptr;
+};
+
+#define NEED_XVFB(desktop)                                                                                             \
+    if (!(desktop).d) {                                                                                                \
+        GTEST_SKIP() << "Xvfb is not installed here";                                                                  \
+    }
+
+} // namespace
+
+TEST(Resident, OnePassInstallsTheCalendarAndEnds) {
+    Desktop desktop;
+    NEED_XVFB(desktop);
+    TempDir home;
+    Program once(desktop.server.display(), home.dir(), {}, {"/0"});
+    ASSERT_EQ(once.waitExit(20000), 0) << readBytes(home.file("out1.txt"));
+    EXPECT_TRUE(desktop.showsCalendarOf(home));
+    EXPECT_EQ(differingPixels(picture(home.file("calendar.bmp")), expectedCalendar(home, "2026/12/08", "2026/12")), 0);
+}
+
+TEST(Resident, ASecondStartEndsBothCopiesWithTheMessage) {
+    Desktop desktop;
+    NEED_XVFB(desktop);
+    TempDir home;
+    Program first(desktop.server.display(), home.dir(), {});
+    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+    EXPECT_FALSE(first.waitExit(500)) << "resident";
+
+    Program second(desktop.server.display(), home.dir(), {});
+    EXPECT_EQ(second.waitExit(10000), 0);
+    EXPECT_EQ(first.waitExit(10000), 0) << "the running copy ends too";
+    EXPECT_NE(readBytes(home.file("messages.txt"))
+                  .find("Velmoraが二重起動されたため、一度終了します。\r\n終了処理完了後にVelmoraを再起動して下さい"),
+              std::string::npos);
+    // The calendar stays on the desktop after both have gone.
+    EXPECT_TRUE(desktop.showsCalendarOf(home));
+}
+
+TEST(Resident, TheDayChangeRedrawsWithinOneMainTick) {
+    Desktop desktop;
+    NEED_XVFB(desktop);
+    TempDir home;
+    Program resident(desktop.server.display(), home.dir(),
+                     {{"VELMORA_NOW", "2026/12/31 23:59:56"}, {"VELMORA_MAIN_TIMER_MS", "1000"}});
+    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+    const QImage december = picture(home.file("calendar.bmp"));
+    // Midnight comes a few seconds after the start; the next tick draws January.
+    ASSERT_TRUE(waitFor([&] { return differingPixels(picture(home.file("calendar.bmp")), december) > 0; }, 15000));
+    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 5000));
+    EXPECT_EQ(differingPixels(picture(home.file("calendar.bmp")), expectedCalendar(home, "2027/01/01", "2027/01")), 0);
+}
+
+TEST(Resident, AnotherProgramsWallpaperBecomesTheNewBase) {
+    Desktop desktop;
+    NEED_XVFB(desktop);
+    TempDir home;
+    writeBytes(home.file("calendar.ini"), "[SYSTEM]\r\nWatchWallPaper=1\r\n");
+    Program resident(desktop.server.display(), home.dir(), {});
+    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+
+    const unsigned long red = setForeignRootPicture(desktop.d, 0xFF0000);
+    ASSERT_TRUE(waitFor([&] { return rootPixmap(desktop.d, "_XROOTPMAP_ID") != red; }, 10000))
+        << "the calendar comes back over the new picture";
+    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 5000));
+    EXPECT_EQ(picture(home.file("blank.bmp")).pixel(400, 300) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(rootPicture(desktop.d).pixel(2, 2) & 0xFFFFFF, 0xFF0000u) << "drawn over the red picture";
+    XFreePixmap(desktop.d, red);
+}
+
+TEST(Resident, WithoutAutomaticRedrawAForeignWallpaperIsLeftAlone) {
+    Desktop desktop;
+    NEED_XVFB(desktop);
+    TempDir home;
+    writeBytes(home.file("calendar.ini"), "[SYSTEM]\r\nAutoPaint=0\r\n");
+    Program resident(desktop.server.display(), home.dir(), {});
+    // With AutoPaint 0 nothing redraws after the start either: wait for the start to be over.
+    ASSERT_TRUE(waitFor([&] { return fs::exists(home.file("Schedule/Schedule.dat")); }, 20000));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const unsigned long red = setForeignRootPicture(desktop.d, 0xFF0000);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    EXPECT_EQ(rootPixmap(desktop.d, "_XROOTPMAP_ID"), red);
+    EXPECT_FALSE(resident.waitExit(10)) << "still running";
+    XFreePixmap(desktop.d, red);
+}
+
+TEST(Resident, ADoubleClickLeftOfTheTitleShowsThePreviousMonth) {
+    Desktop desktop;
+    NEED_XVFB(desktop);
+    TempDir home;
+    writeBytes(home.file("calendar.ini"), "[SYSTEM]\r\nWPLink=1\r\n");
+    Program resident(desktop.server.display(), home.dir(), {});
+    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+
+    // Where "前月へ" is on this calendar, as the tool answers for the same picture.
+    int x = -1;
+    int y = -1;
+    for (int tryY : {12, 30}) {
+        for (int tryX = 20; tryX < 400 && x < 0; tryX += 20) {
+            std::string answer;
+            runCli(home.dir(),
+                   "--today 2026/12/08 hit " + std::to_string(tryX) + " " + std::to_string(tryY) + " --size 800x600",
+                   &answer);
+            if (answer.rfind("3\t2026/11/01", 0) == 0) {
+                x = tryX;
+                y = tryY;
+            }
+        }
+        if (x >= 0) {
+            break;
+        }
+    }
+    ASSERT_GE(x, 0) << "a point of the back area";
+    Clicker clicker(desktop.server.display());
+    XTestFakeMotionEvent(clicker.d, -1, x, y, 0);
+    XFlush(clicker.d);
+    // The hook comes with the pointer over the desktop (every 500 ms).
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    clicker.doubleClick(x, y);
+    const QImage november = expectedCalendar(home, "2026/12/08", "2026/11");
+    ASSERT_FALSE(november.isNull());
+    EXPECT_TRUE(waitFor([&] { return differingPixels(picture(home.file("calendar.bmp")), november) == 0; }, 10000));
+    EXPECT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 5000));
+}
