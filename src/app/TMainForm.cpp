@@ -130,7 +130,7 @@ TMainForm::TMainForm(Platform& platform, Clock& clock, bool once, QWidget* paren
       m_hub(platform, clock, m_feedback, *this, m_reminderWindows), m_once(once), m_mainTimer(new QTimer(this)),
       m_jnlTimer(new QTimer(this)), m_atlasTimer(new QTimer(this)), m_wpTimer(new QTimer(this)),
       m_wallPaperTimer(new QTimer(this)), m_schFileTimer(new QTimer(this)), m_memoFileTimer(new QTimer(this)) {
-    setWindowTitle(QStringLiteral("Velmora"));
+    setWindowTitle(QString::fromUtf8(kCaption));
     setWindowFlag(Qt::FramelessWindowHint);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::ArrowCursor);

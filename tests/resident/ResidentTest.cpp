@@ -254,3 +254,182 @@ TEST(Resident, ADoubleClickLeftOfTheTitleShowsThePreviousMonth) {
     EXPECT_TRUE(waitFor([&] { return differingPixels(picture(home.file("calendar.bmp")), november) == 0; }, 10000));
     EXPECT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 5000));
 }
+
+namespace {
+
+std::string utf8Property(Display* d, Window w, const char* name) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::string value;
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1024, False, AnyPropertyType, &type, &format,
+                           &items, &after, &data) == Success &&
+        data && format == 8) {
+        value.assign(reinterpret_cast<const char*>(data), items);
+    }
+    if (data) {
+        XFree(data);
+    }
+    return value;
+}
+
+bool hasProperty(Display* d, Window w, const char* name) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const bool found = XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 4, False, AnyPropertyType, &type,
+                                          &format, &items, &after, &data) == Success &&
+                       type != 0;
+    if (data) {
+        XFree(data);
+    }
+    return found;
+}
+
+// Every window below `w` (depth first) for which `match` holds.
+void findWindows(Display* d, Window w, const std::function<bool(Window)>& match, std::vector<Window>& out) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d, w, &root, &parent, &children, &count)) {
+        return;
+    }
+    for (unsigned i = 0; i < count; ++i) {
+        if (match(children[i])) {
+            out.push_back(children[i]);
+        }
+        findWindows(d, children[i], match, out);
+    }
+    if (children) {
+        XFree(children);
+    }
+}
+
+bool mapped(Display* d, Window w) {
+    XWindowAttributes a;
+    return XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable;
+}
+
+std::vector<Window> windowsTitled(Display* d, const std::string& title) {
+    std::vector<Window> out;
+    findWindows(
+        d, DefaultRootWindow(d),
+        [&](Window w) { return mapped(d, w) && utf8Property(d, w, "_NET_WM_NAME") == title; }, out);
+    return out;
+}
+
+// A tray host of its own on the test's server.
+class Trayer {
+public:
+    explicit Trayer(const std::string& display) {
+        const std::string program = findProgram("trayer");
+        if (program.empty()) {
+            return;
+        }
+        m_pid = fork();
+        if (m_pid == 0) {
+            setenv("DISPLAY", display.c_str(), 1);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            execl(program.c_str(), "trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+                  "200", "--height", "24", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~Trayer() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool running() const { return m_pid > 0; }
+
+private:
+    pid_t m_pid = -1;
+};
+
+void clickAt(Display* d, int x, int y, unsigned button) {
+    XTestFakeMotionEvent(d, -1, x, y, 0);
+    XTestFakeButtonEvent(d, button, True, 0);
+    XTestFakeButtonEvent(d, button, False, 0);
+    XFlush(d);
+}
+
+} // namespace
+
+TEST(Resident, TheTrayIconOpensTheDayAndTheMenu) {
+    Desktop desktop;
+    NEED_XVFB(desktop);
+    Trayer trayer(desktop.server.display());
+    if (!trayer.running()) {
+        GTEST_SKIP() << "no tray host (trayer) is installed here";
+    }
+    // The tray host takes its selection before the program looks for one.
+    ASSERT_TRUE(waitFor([&] { return XGetSelectionOwner(desktop.d, XInternAtom(desktop.d, "_NET_SYSTEM_TRAY_S0", False)); },
+                        5000));
+    TempDir home;
+    Program resident(desktop.server.display(), home.dir(), {});
+    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+
+    // The icon is embedded in the tray: a window of ours with the embedding protocol's property.
+    std::vector<Window> icons;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            icons.clear();
+            findWindows(
+                desktop.d, DefaultRootWindow(desktop.d),
+                [&](Window w) { return mapped(desktop.d, w) && hasProperty(desktop.d, w, "_XEMBED_INFO"); },
+                icons);
+            return icons.size() == 1;
+        },
+        10000));
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(desktop.d, icons[0], DefaultRootWindow(desktop.d), 8, 8, &x, &y, &child);
+
+    // The middle button always opens the day's entries (today, as the schedule list would).
+    clickAt(desktop.d, x, y, 2);
+    EXPECT_TRUE(waitFor([&] { return windowsTitled(desktop.d, "2026/12/08（火） の予定").size() == 1; }, 10000));
+    EXPECT_EQ(readBytes(home.file("messages.txt")).find("通知領域"), std::string::npos) << "a tray was found";
+    EXPECT_FALSE(resident.waitExit(10));
+    const KeyCode escape = XKeysymToKeycode(desktop.d, XK_Escape);
+    XTestFakeKeyEvent(desktop.d, escape, True, 0);
+    XTestFakeKeyEvent(desktop.d, escape, False, 0);
+    XFlush(desktop.d);
+    ASSERT_TRUE(waitFor([&] { return windowsTitled(desktop.d, "2026/12/08（火） の予定").empty(); }, 5000));
+
+    // The right button opens the menu; its last item, "終了する", ends the program.
+    clickAt(desktop.d, x, y, 3);
+    // A menu is a mapped window that the window manager never sees (override-redirect).
+    std::vector<Window> menus;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            menus.clear();
+            findWindows(
+                desktop.d, DefaultRootWindow(desktop.d),
+                [&](Window w) {
+                    XWindowAttributes a;
+                    return XGetWindowAttributes(desktop.d, w, &a) && a.map_state == IsViewable &&
+                           a.override_redirect && a.width > 50 && a.height > 100;
+                },
+                menus);
+            return menus.size() == 1;
+        },
+        5000));
+    XWindowAttributes menu;
+    ASSERT_TRUE(XGetWindowAttributes(desktop.d, menus[0], &menu));
+    int mx = 0;
+    int my = 0;
+    XTranslateCoordinates(desktop.d, menus[0], DefaultRootWindow(desktop.d), menu.width / 2, menu.height - 12, &mx,
+                          &my, &child);
+    clickAt(desktop.d, mx, my, 1);
+    EXPECT_EQ(resident.waitExit(10000), 0) << "終了する ends the program";
+    EXPECT_TRUE(desktop.showsCalendarOf(home)) << "and the calendar stays on the desktop";
+}

@@ -3,6 +3,7 @@
 // Qt before Xlib: Xlib's macros (Bool, None) break Qt's headers.
 #include <QImage>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include "platform/WallpaperLayout.h"
 #include "platform/x11/X11DesktopClicks.h"
@@ -360,6 +361,21 @@ void X11Platform::markRootPicture(const std::string& kind, const std::string& pa
 void X11Platform::watchDesktop(std::function<void()> wallpaperChanged,
                                std::function<void(const DesktopDoubleClick&)> doubleClick) {
     m_notifier.reset();
+    m_settingsPoll.reset();
+    if (m_desktop != DesktopKind::PlainX && wallpaperChanged) {
+        // The environments keep their picture in their settings, which tell
+        // nobody when they change: look every two seconds.
+        m_lastSeen = currentWallpaper();
+        m_settingsPoll = std::make_unique<QTimer>();
+        QObject::connect(m_settingsPoll.get(), &QTimer::timeout, [this, wallpaperChanged] {
+            const std::string now = currentWallpaper();
+            if (now != m_lastSeen) {
+                m_lastSeen = now;
+                wallpaperChanged();
+            }
+        });
+        m_settingsPoll->start(2000);
+    }
     m_clicks = X11DesktopClicks::open(
         [this, doubleClick](const DesktopDoubleClick& click) {
             if (doubleClick) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace velmora {
 
@@ -54,6 +55,8 @@ private:
     DesktopKind m_desktop;
     std::unique_ptr<X11DesktopClicks> m_clicks;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QTimer> m_settingsPoll;
+    std::string m_lastSeen;
 };
 
 } // namespace velmora
