@@ -94,12 +94,28 @@ bool DialogFeedback::confirm(std::string_view text) {
 }
 
 void TrayReminderWindows::show(const std::string& text) {
-    if (m_tray && m_tray->isVisible()) {
-        m_tray->showMessage(QStringLiteral("Velmora"), q(text), QSystemTrayIcon::Information, 0);
-    }
     if (const char* log = messageLog()) {
         logMessage(log, "reminder\t" + text);
     }
+    if (!m_tray) {
+        m_waiting.push_back(text);
+        return;
+    }
+    m_tray->showMessage(QStringLiteral("Velmora"), q(text), QSystemTrayIcon::Information, 0);
+}
+
+void TrayReminderWindows::setTray(QSystemTrayIcon* tray) {
+    m_tray = tray;
+    if (!m_tray || m_waiting.empty()) {
+        return;
+    }
+    // One balloon holds them all: a later balloon would replace an earlier one.
+    std::string all;
+    for (const std::string& text : m_waiting) {
+        all += (all.empty() ? "" : "\n") + text;
+    }
+    m_waiting.clear();
+    m_tray->showMessage(QStringLiteral("Velmora"), q(all), QSystemTrayIcon::Information, 0);
 }
 
 void TrayReminderWindows::openSaved(const std::string&, const std::string& text, const std::string&,
@@ -209,8 +225,8 @@ void TMainForm::showTray() {
     m_tray = new QSystemTrayIcon(trayIconFor(m_hub.state().today.day()), this);
     m_tray->setToolTip(QStringLiteral("Velmora"));
     connect(m_tray, &QSystemTrayIcon::activated, this, &TMainForm::trayActivated);
-    m_reminderWindows.setTray(m_tray);
     m_tray->show();
+    m_reminderWindows.setTray(m_tray);
 }
 
 void TMainForm::trayActivated(QSystemTrayIcon::ActivationReason reason) {

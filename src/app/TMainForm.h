@@ -30,7 +30,8 @@ public:
 class TrayReminderWindows : public ReminderWindows {
 public:
     explicit TrayReminderWindows(Platform& platform) : m_platform(platform) {}
-    void setTray(QSystemTrayIcon* tray) { m_tray = tray; }
+    // Reminders that came before the tray icon are shown when it comes.
+    void setTray(QSystemTrayIcon* tray);
     void openSaved(const std::string& stateFile, const std::string& text, const std::string& key,
                    std::optional<int> colour) override;
     void openFresh(const ReminderGeometry& geometry, const std::string& text, const std::string& key,
@@ -43,6 +44,7 @@ private:
     void show(const std::string& text);
     Platform& m_platform;
     QSystemTrayIcon* m_tray = nullptr;
+    std::vector<std::string> m_waiting;
 };
 
 // The hidden main window: it owns the hub, turns its timer wishes into

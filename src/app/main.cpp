@@ -3,6 +3,7 @@
 // display there is no desktop to stay on: the one pass writes calendar.bmp
 // and says where it is.
 #include "app/TMainForm.h"
+#include "platform/QuitSignals.h"
 #include "platform/SingleInstance.h"
 #include "platform/StartupEnvironment.h"
 #include "render/FontMapping.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
 
     auto clock = platform->createClock();
     form = std::make_unique<TMainForm>(*platform, *clock, once);
+    onQuitSignals([&] { form->terminate(); });
     form->FormCreate(makeStartupEnvironment(*platform, *clock));
     int status = app.exec();
 

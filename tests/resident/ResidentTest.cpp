@@ -64,6 +64,7 @@ public:
             waitpid(m_pid, nullptr, 0);
         }
     }
+    void signal(int number) { kill(m_pid, number); }
     // The exit status once the program ended within `ms`; nullopt while it runs.
     std::optional<int> waitExit(int ms) {
         waitFor(
@@ -169,6 +170,20 @@ TEST(Resident, ASecondStartEndsBothCopiesWithTheMessage) {
     EXPECT_TRUE(desktop.showsCalendarOf(home));
 }
 
+TEST(Resident, LoggingOutEndsTheProgramAsItsMenuDoes) {
+    Desktop desktop;
+    NEED_XVFB(desktop);
+    TempDir home;
+    Program resident(desktop.server.display(), home.dir(), {});
+    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+    EXPECT_EQ(readBytes(home.file("calendar.ini")).find("Lastdate=2026/12/08"), std::string::npos);
+    resident.signal(SIGTERM);
+    EXPECT_EQ(resident.waitExit(10000), 0);
+    EXPECT_NE(readBytes(home.file("calendar.ini")).find("Lastdate=2026/12/08"), std::string::npos)
+        << "the settings were saved";
+    EXPECT_TRUE(desktop.showsCalendarOf(home));
+}
+
 TEST(Resident, TheDayChangeRedrawsWithinOneMainTick) {
     Desktop desktop;
     NEED_XVFB(desktop);
@@ -264,8 +279,8 @@ std::string utf8Property(Display* d, Window w, const char* name) {
     unsigned long after = 0;
     unsigned char* data = nullptr;
     std::string value;
-    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1024, False, AnyPropertyType, &type, &format,
-                           &items, &after, &data) == Success &&
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1024, False, AnyPropertyType, &type, &format, &items,
+                           &after, &data) == Success &&
         data && format == 8) {
         value.assign(reinterpret_cast<const char*>(data), items);
     }
@@ -318,8 +333,8 @@ bool mapped(Display* d, Window w) {
 std::vector<Window> windowsTitled(Display* d, const std::string& title) {
     std::vector<Window> out;
     findWindows(
-        d, DefaultRootWindow(d),
-        [&](Window w) { return mapped(d, w) && utf8Property(d, w, "_NET_WM_NAME") == title; }, out);
+        d, DefaultRootWindow(d), [&](Window w) { return mapped(d, w) && utf8Property(d, w, "_NET_WM_NAME") == title; },
+        out);
     return out;
 }
 
@@ -371,8 +386,8 @@ TEST(Resident, TheTrayIconOpensTheDayAndTheMenu) {
         GTEST_SKIP() << "no tray host (trayer) is installed here";
     }
     // The tray host takes its selection before the program looks for one.
-    ASSERT_TRUE(waitFor([&] { return XGetSelectionOwner(desktop.d, XInternAtom(desktop.d, "_NET_SYSTEM_TRAY_S0", False)); },
-                        5000));
+    ASSERT_TRUE(waitFor(
+        [&] { return XGetSelectionOwner(desktop.d, XInternAtom(desktop.d, "_NET_SYSTEM_TRAY_S0", False)); }, 5000));
     TempDir home;
     Program resident(desktop.server.display(), home.dir(), {});
     ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
@@ -384,8 +399,7 @@ TEST(Resident, TheTrayIconOpensTheDayAndTheMenu) {
             icons.clear();
             findWindows(
                 desktop.d, DefaultRootWindow(desktop.d),
-                [&](Window w) { return mapped(desktop.d, w) && hasProperty(desktop.d, w, "_XEMBED_INFO"); },
-                icons);
+                [&](Window w) { return mapped(desktop.d, w) && hasProperty(desktop.d, w, "_XEMBED_INFO"); }, icons);
             return icons.size() == 1;
         },
         10000));
@@ -416,8 +430,8 @@ TEST(Resident, TheTrayIconOpensTheDayAndTheMenu) {
                 desktop.d, DefaultRootWindow(desktop.d),
                 [&](Window w) {
                     XWindowAttributes a;
-                    return XGetWindowAttributes(desktop.d, w, &a) && a.map_state == IsViewable &&
-                           a.override_redirect && a.width > 50 && a.height > 100;
+                    return XGetWindowAttributes(desktop.d, w, &a) && a.map_state == IsViewable && a.override_redirect &&
+                           a.width > 50 && a.height > 100;
                 },
                 menus);
             return menus.size() == 1;
@@ -427,8 +441,8 @@ TEST(Resident, TheTrayIconOpensTheDayAndTheMenu) {
     ASSERT_TRUE(XGetWindowAttributes(desktop.d, menus[0], &menu));
     int mx = 0;
     int my = 0;
-    XTranslateCoordinates(desktop.d, menus[0], DefaultRootWindow(desktop.d), menu.width / 2, menu.height - 12, &mx,
-                          &my, &child);
+    XTranslateCoordinates(desktop.d, menus[0], DefaultRootWindow(desktop.d), menu.width / 2, menu.height - 12, &mx, &my,
+                          &child);
     clickAt(desktop.d, mx, my, 1);
     EXPECT_EQ(resident.waitExit(10000), 0) << "終了する ends the program";
     EXPECT_TRUE(desktop.showsCalendarOf(home)) << "and the calendar stays on the desktop";
