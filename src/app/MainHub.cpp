@@ -106,6 +106,7 @@ void MainHub::startUp(const StartupEnvironment& environment, bool once) {
         ReminderContext{*m_schedule, m_state.settings, m_clock, m_reminderWindows, m_platform.secrets(),
                         ScreenSize{m_platform.screenWidth(), m_platform.screenHeight()}, textWidthOf, loc.programDir});
     m_reminders->sweepOrphanStateFiles();
+    m_windows.openDesktopMemos();
 
     // The settings load, the desktop hook and its watchdog.
     loadSettings(m_state);
@@ -222,6 +223,7 @@ void MainHub::drawWallPaper(bool install) {
                           m_adjust,         false};
     m_calendar =
         renderCalendar(basePicture(base, m_platform.screenWidth(), m_platform.screenHeight()), in, m_drawState);
+    m_windows.drawDeskTopMemo(m_calendar);
     if (!install) {
         return;
     }

@@ -53,6 +53,10 @@ public:
     virtual void setBusyCursor(bool busy) = 0;
     // "/0": end the program at its first idle moment.
     virtual void quitWhenIdle() = 0;
+    // The memo windows of the memo data file, opened at start-up.
+    virtual void openDesktopMemos() = 0;
+    // The memos pasted onto the wallpaper, composed into the picture of a pass.
+    virtual void drawDeskTopMemo(QImage& picture) = 0;
 };
 
 // The hidden main window's state and handlers without a widget: everything

@@ -3,6 +3,7 @@
 #include "app/DayEntriesDialog.h"
 #include "core/PathText.h"
 #include "editor/TNenGetsuForm.h"
+#include "render/BmpFile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -186,6 +187,12 @@ void TMainForm::syncTimers() {
     syncTimer(m_wallPaperTimer, t.wallPaper);
     syncTimer(m_schFileTimer, t.schFile);
     syncTimer(m_memoFileTimer, t.memoFile);
+    // The icon shows today's day: after midnight, tomorrow's.
+    const int today = m_hub.state().today.day();
+    if (m_tray && today != m_iconDay) {
+        m_iconDay = today;
+        m_tray->setIcon(trayIconFor(today));
+    }
 }
 
 // Tray
@@ -222,7 +229,8 @@ void TMainForm::showTray() {
         }
         return;
     }
-    m_tray = new QSystemTrayIcon(trayIconFor(m_hub.state().today.day()), this);
+    m_iconDay = m_hub.state().today.day();
+    m_tray = new QSystemTrayIcon(trayIconFor(m_iconDay), this);
     m_tray->setToolTip(QStringLiteral("Velmora"));
     connect(m_tray, &QSystemTrayIcon::activated, this, &TMainForm::trayActivated);
     m_tray->show();
@@ -319,8 +327,9 @@ void TMainForm::command(const MenuEntry& e) {
         terminate();
     } else if (n == "TerminateBtn1") {
         // The calendar shown in the window is what stays on the desktop.
-        if (!m_picture.isNull()) {
-            m_picture.save(q(m_hub.state().locations.calendarBitmapPath), "BMP");
+        std::string error;
+        if (!m_picture.isNull() && !saveBmp(m_picture, m_hub.state().locations.calendarBitmapPath, &error)) {
+            m_feedback.showMessage("カレンダーを保存できませんでした。\n" + error);
         }
         terminate();
     }

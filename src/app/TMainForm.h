@@ -75,6 +75,10 @@ public:
     bool showDay(DateValue date) override;
     void setBusyCursor(bool busy) override;
     void quitWhenIdle() override;
+    // The memo windows come with the memo window itself; until then the
+    // memo data is kept and saved, and nothing is shown or pasted.
+    void openDesktopMemos() override {}
+    void drawDeskTopMemo(QImage&) override {}
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -108,6 +112,7 @@ private:
     bool m_terminating = false;
     int m_trayAttempts = 0;
     bool m_busy = false;
+    int m_iconDay = 0;
 
     QTimer* m_mainTimer;
     QTimer* m_jnlTimer;

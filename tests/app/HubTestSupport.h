@@ -83,6 +83,9 @@ public:
     }
     void setBusyCursor(bool) override {}
     void quitWhenIdle() override { calls.push_back("quit"); }
+    void openDesktopMemos() override { calls.push_back("memos"); }
+    void drawDeskTopMemo(QImage&) override { ++memoPasses; }
+    int memoPasses = 0;
 
     std::vector<std::string> calls;
     bool windowShown = false;

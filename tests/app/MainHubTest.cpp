@@ -32,7 +32,7 @@ TEST(MainHubStartUp, TheUsersWallpaperGoesBackAndItsChangeBringsTheFirstCalendar
     EXPECT_EQ(installs(f.platform.calls), (std::vector<std::string>{"base -"}));
     ASSERT_TRUE(f.hub.timers().wp.running);
     EXPECT_TRUE(f.hub.startupDone());
-    EXPECT_EQ(f.windows.calls.front(), "tray on");
+    EXPECT_EQ(f.windows.calls, (std::vector<std::string>{"memos", "tray on"})) << "memo windows, then the tray";
 
     f.runRedraw();
     EXPECT_EQ(installs(f.platform.calls), (std::vector<std::string>{"base -", "capture -", "calendar calendar.bmp"}));
@@ -42,6 +42,7 @@ TEST(MainHubStartUp, TheUsersWallpaperGoesBackAndItsChangeBringsTheFirstCalendar
     const QImage calendar(QString::fromStdString(f.home.file("calendar.bmp")));
     ASSERT_EQ(calendar.size(), QSize(640, 480));
     EXPECT_EQ(calendar.pixel(1, 1), 0xFF2060A0u) << "drawn over the captured desktop";
+    EXPECT_EQ(f.windows.memoPasses, 1) << "the pasted memos are part of every pass";
     EXPECT_TRUE(f.hub.calendarBitmap().isNull()) << "the bitmap is emptied between passes";
     EXPECT_EQ(f.count(f.windows.calls, "quit"), 0) << "resident";
 
