@@ -135,34 +135,48 @@ struct Desktop {
     Display* d = nullptr;
 };
 
-#define NEED_XVFB(desktop)                                                                                             \
-    if (!(desktop).d) {                                                                                                \
-        GTEST_SKIP() << "Xvfb is not installed here";                                                                  \
-    }
-
 } // namespace
 
-TEST(Resident, OnePassInstallsTheCalendarAndEnds) {
+// Each test has its own X server and program folder.
+class Resident : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!desktop.d) {
+            GTEST_SKIP() << "Xvfb is not installed here";
+        }
+    }
+    // Starts the resident program with `system` as its settings' SYSTEM
+    // section (none: a new installation); true once its first calendar is on the desktop.
+    bool startResident(const std::string& system = {}, std::map<std::string, std::string> env = {},
+                       int waitMs = 20000) {
+        if (!system.empty()) {
+            writeBytes(home.file("calendar.ini"), "[SYSTEM]\r\n" + system);
+        }
+        resident = std::make_unique<Program>(desktop.server.display(), home.dir(), std::move(env));
+        return waitFor([&] { return desktop.showsCalendarOf(home); }, waitMs);
+    }
+    std::string firstOutput() const { return readBytes(home.file("out1.txt")); }
+    void expectRebase(const std::string& system);
+
     Desktop desktop;
-    NEED_XVFB(desktop);
     TempDir home;
+    std::unique_ptr<Program> resident;
+};
+
+TEST_F(Resident, OnePassInstallsTheCalendarAndEnds) {
     Program once(desktop.server.display(), home.dir(), {}, {"/0"});
     ASSERT_EQ(once.waitExit(20000), 0) << readBytes(home.file("out1.txt"));
     EXPECT_TRUE(desktop.showsCalendarOf(home));
     EXPECT_EQ(differingPixels(picture(home.file("calendar.bmp")), expectedCalendar(home, "2026/12/08", "2026/12")), 0);
 }
 
-TEST(Resident, ASecondStartEndsBothCopiesWithTheMessage) {
-    Desktop desktop;
-    NEED_XVFB(desktop);
-    TempDir home;
-    Program first(desktop.server.display(), home.dir(), {});
-    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
-    EXPECT_FALSE(first.waitExit(500)) << "resident";
+TEST_F(Resident, ASecondStartEndsBothCopiesWithTheMessage) {
+    ASSERT_TRUE(startResident()) << firstOutput();
+    EXPECT_FALSE(resident->waitExit(500)) << "resident";
 
     Program second(desktop.server.display(), home.dir(), {});
     EXPECT_EQ(second.waitExit(10000), 0);
-    EXPECT_EQ(first.waitExit(10000), 0) << "the running copy ends too";
+    EXPECT_EQ(resident->waitExit(10000), 0) << "the running copy ends too";
     EXPECT_NE(readBytes(home.file("messages.txt"))
                   .find("Velmoraが二重起動されたため、一度終了します。\r\n終了処理完了後にVelmoraを再起動して下さい"),
               std::string::npos);
@@ -170,27 +184,19 @@ TEST(Resident, ASecondStartEndsBothCopiesWithTheMessage) {
     EXPECT_TRUE(desktop.showsCalendarOf(home));
 }
 
-TEST(Resident, LoggingOutEndsTheProgramAsItsMenuDoes) {
-    Desktop desktop;
-    NEED_XVFB(desktop);
-    TempDir home;
-    Program resident(desktop.server.display(), home.dir(), {});
-    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+TEST_F(Resident, LoggingOutEndsTheProgramAsItsMenuDoes) {
+    ASSERT_TRUE(startResident()) << firstOutput();
     EXPECT_EQ(readBytes(home.file("calendar.ini")).find("Lastdate=2026/12/08"), std::string::npos);
-    resident.signal(SIGTERM);
-    EXPECT_EQ(resident.waitExit(10000), 0);
+    resident->signal(SIGTERM);
+    EXPECT_EQ(resident->waitExit(10000), 0);
     EXPECT_NE(readBytes(home.file("calendar.ini")).find("Lastdate=2026/12/08"), std::string::npos)
         << "the settings were saved";
     EXPECT_TRUE(desktop.showsCalendarOf(home));
 }
 
-TEST(Resident, TheDayChangeRedrawsWithinOneMainTick) {
-    Desktop desktop;
-    NEED_XVFB(desktop);
-    TempDir home;
-    Program resident(desktop.server.display(), home.dir(),
-                     {{"VELMORA_NOW", "2026/12/31 23:59:56"}, {"VELMORA_MAIN_TIMER_MS", "1000"}});
-    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+TEST_F(Resident, TheDayChangeRedrawsWithinOneMainTick) {
+    ASSERT_TRUE(startResident({}, {{"VELMORA_NOW", "2026/12/31 23:59:56"}, {"VELMORA_MAIN_TIMER_MS", "1000"}}))
+        << firstOutput();
     const QImage december = picture(home.file("calendar.bmp"));
     // Midnight comes a few seconds after the start; the next tick draws January.
     ASSERT_TRUE(waitFor([&] { return differingPixels(picture(home.file("calendar.bmp")), december) > 0; }, 15000));
@@ -198,13 +204,9 @@ TEST(Resident, TheDayChangeRedrawsWithinOneMainTick) {
     EXPECT_EQ(differingPixels(picture(home.file("calendar.bmp")), expectedCalendar(home, "2027/01/01", "2027/01")), 0);
 }
 
-TEST(Resident, AnotherProgramsWallpaperBecomesTheNewBase) {
-    Desktop desktop;
-    NEED_XVFB(desktop);
-    TempDir home;
-    writeBytes(home.file("calendar.ini"), "[SYSTEM]\r\nWatchWallPaper=1\r\n");
-    Program resident(desktop.server.display(), home.dir(), {});
-    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+// Another program sets the root picture: it becomes the base of a new calendar.
+void Resident::expectRebase(const std::string& system) {
+    ASSERT_TRUE(startResident(system.empty() ? "AutoPaint=1\r\n" : system)) << firstOutput();
 
     const unsigned long red = setForeignRootPicture(desktop.d, 0xFF0000);
     ASSERT_TRUE(waitFor([&] { return rootPixmap(desktop.d, "_XROOTPMAP_ID") != red; }, 10000))
@@ -215,29 +217,28 @@ TEST(Resident, AnotherProgramsWallpaperBecomesTheNewBase) {
     XFreePixmap(desktop.d, red);
 }
 
-TEST(Resident, WithoutAutomaticRedrawAForeignWallpaperIsLeftAlone) {
-    Desktop desktop;
-    NEED_XVFB(desktop);
-    TempDir home;
-    writeBytes(home.file("calendar.ini"), "[SYSTEM]\r\nAutoPaint=0\r\n");
-    Program resident(desktop.server.display(), home.dir(), {});
-    // With AutoPaint 0 nothing redraws after the start either: wait for the start to be over.
+TEST_F(Resident, AnotherProgramsWallpaperBecomesTheNewBase) {
+    expectRebase("");
+}
+
+TEST_F(Resident, TheWallpaperWatchRebasesToo) {
+    expectRebase("WatchWallPaper=1\r\n");
+}
+
+TEST_F(Resident, WithoutAutomaticRedrawAForeignWallpaperIsLeftAlone) {
+    // With AutoPaint 0 no calendar comes at all: wait for the start to be over.
+    EXPECT_FALSE(startResident("AutoPaint=0\r\n", {}, 0));
     ASSERT_TRUE(waitFor([&] { return fs::exists(home.file("Schedule/Schedule.dat")); }, 20000));
     std::this_thread::sleep_for(std::chrono::seconds(1));
     const unsigned long red = setForeignRootPicture(desktop.d, 0xFF0000);
     std::this_thread::sleep_for(std::chrono::seconds(3));
     EXPECT_EQ(rootPixmap(desktop.d, "_XROOTPMAP_ID"), red);
-    EXPECT_FALSE(resident.waitExit(10)) << "still running";
+    EXPECT_FALSE(resident->waitExit(10)) << "still running";
     XFreePixmap(desktop.d, red);
 }
 
-TEST(Resident, ADoubleClickLeftOfTheTitleShowsThePreviousMonth) {
-    Desktop desktop;
-    NEED_XVFB(desktop);
-    TempDir home;
-    writeBytes(home.file("calendar.ini"), "[SYSTEM]\r\nWPLink=1\r\n");
-    Program resident(desktop.server.display(), home.dir(), {});
-    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+TEST_F(Resident, ADoubleClickLeftOfTheTitleShowsThePreviousMonth) {
+    ASSERT_TRUE(startResident("WPLink=1\r\n")) << firstOutput();
 
     // Where "前月へ" is on this calendar, as the tool answers for the same picture.
     int x = -1;
@@ -378,9 +379,7 @@ void clickAt(Display* d, int x, int y, unsigned button) {
 
 } // namespace
 
-TEST(Resident, TheTrayIconOpensTheDayAndTheMenu) {
-    Desktop desktop;
-    NEED_XVFB(desktop);
+TEST_F(Resident, TheTrayIconOpensTheDayAndTheMenu) {
     Trayer trayer(desktop.server.display());
     if (!trayer.running()) {
         GTEST_SKIP() << "no tray host (trayer) is installed here";
@@ -388,9 +387,7 @@ TEST(Resident, TheTrayIconOpensTheDayAndTheMenu) {
     // The tray host takes its selection before the program looks for one.
     ASSERT_TRUE(waitFor(
         [&] { return XGetSelectionOwner(desktop.d, XInternAtom(desktop.d, "_NET_SYSTEM_TRAY_S0", False)); }, 5000));
-    TempDir home;
-    Program resident(desktop.server.display(), home.dir(), {});
-    ASSERT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 20000)) << readBytes(home.file("out1.txt"));
+    ASSERT_TRUE(startResident()) << firstOutput();
 
     // The icon is embedded in the tray: a window of ours with the embedding protocol's property.
     std::vector<Window> icons;
@@ -412,7 +409,7 @@ TEST(Resident, TheTrayIconOpensTheDayAndTheMenu) {
     clickAt(desktop.d, x, y, 2);
     EXPECT_TRUE(waitFor([&] { return windowsTitled(desktop.d, "2026/12/08（火） の予定").size() == 1; }, 10000));
     EXPECT_EQ(readBytes(home.file("messages.txt")).find("通知領域"), std::string::npos) << "a tray was found";
-    EXPECT_FALSE(resident.waitExit(10));
+    EXPECT_FALSE(resident->waitExit(10));
     const KeyCode escape = XKeysymToKeycode(desktop.d, XK_Escape);
     XTestFakeKeyEvent(desktop.d, escape, True, 0);
     XTestFakeKeyEvent(desktop.d, escape, False, 0);
@@ -444,6 +441,6 @@ TEST(Resident, TheTrayIconOpensTheDayAndTheMenu) {
     XTranslateCoordinates(desktop.d, menus[0], DefaultRootWindow(desktop.d), menu.width / 2, menu.height - 12, &mx, &my,
                           &child);
     clickAt(desktop.d, mx, my, 1);
-    EXPECT_EQ(resident.waitExit(10000), 0) << "終了する ends the program";
+    EXPECT_EQ(resident->waitExit(10000), 0) << "終了する ends the program";
     EXPECT_TRUE(desktop.showsCalendarOf(home)) << "and the calendar stays on the desktop";
 }
