@@ -165,6 +165,21 @@ TEST(DesktopBackends, TheCalendarKeepsTheUsersLayoutUnlessItShowsNoPicture) {
     }
 }
 
+TEST(DesktopBackends, OnXfceTheCalendarShowsOnABackdropWithoutPicture) {
+    FakeDesktop desktop;
+    const std::string ws0 = "/backdrop/screen0/monitor0/workspace0/";
+    const std::string ws1 = "/backdrop/screen0/monitor0/workspace1/";
+    desktop.answer(xfconfList,
+                   ws0 + "image-style\n" + ws0 + "last-image\n" + ws1 + "image-style\n" + ws1 + "last-image\n");
+    desktop.answer(xfconfGet(ws0 + "image-style"), "0\n");
+    desktop.answer(xfconfGet(ws1 + "image-style"), "4\n");
+    ASSERT_TRUE(setDesktopWallpaper(DesktopKind::Xfce, "/tmp/calendar.bmp", desktop.runner(), nullptr));
+    EXPECT_EQ(desktop.changes(), (std::vector<Command>{xfconfSet(ws0 + "image-style", "5"),
+                                                       xfconfSet(ws0 + "last-image", "/tmp/calendar.bmp"),
+                                                       xfconfSet(ws1 + "last-image", "/tmp/calendar.bmp")}))
+        << "workspace 1 keeps its own layout";
+}
+
 TEST(DesktopBackends, GsettingsDesktopsNameTheirWallpaperAndLayout) {
     const struct {
         const char* name;

@@ -294,7 +294,8 @@ std::optional<DesktopWallpaper> xfceWallpaper(const CommandRunner& run) {
 }
 
 // One backdrop property per monitor and workspace; set every one of them.
-bool setXfceImages(const std::string& path, const CommandRunner& run, std::string* error) {
+// For the calendar a backdrop that shows no picture (style 0) is switched to zoomed.
+bool setXfceImages(const std::string& path, const CommandRunner& run, std::string* error, bool showPicture) {
     std::string list;
     if (run({"xfconf-query", "-c", "xfce4-desktop", "-l"}, &list) != 0) {
         if (error) {
@@ -307,6 +308,11 @@ bool setXfceImages(const std::string& path, const CommandRunner& run, std::strin
         const std::string property = trimmed(line);
         if (endsWith(property, "/last-image")) {
             commands.push_back({"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-s", path});
+        }
+        std::string style;
+        if (showPicture && endsWith(property, "/image-style") && xfconfGet(run, property, &style) &&
+            integer(style, -1) == 0) {
+            commands.push_back({"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-s", "5"});
         }
     }
     if (commands.empty()) {
@@ -379,7 +385,7 @@ bool setDesktopWallpaper(DesktopKind kind, const std::string& path, const Comman
     case DesktopKind::Kde:
         return runAll({{"plasma-apply-wallpaperimage", path}}, run, error);
     case DesktopKind::Xfce:
-        return setXfceImages(path, run, error);
+        return setXfceImages(path, run, error, true);
     }
     return false;
 }
@@ -486,7 +492,7 @@ bool setDesktopBaseWallpaper(DesktopKind kind, const std::string& path, const Co
         }
         return runAll({{"plasma-apply-wallpaperimage", path}}, run, error);
     case DesktopKind::Xfce:
-        return setXfceImages(path, run, error);
+        return setXfceImages(path, run, error, false);
     }
     return false;
 }
