@@ -164,7 +164,10 @@ void MainHub::settingsChanged() {
     }
     {
         Raised busy(m_wallpaperBusy);
-        if (!isCalendarFile(m_platform.currentWallpaper()) && m_timers.wp.interval > 0) {
+        const std::string current = m_platform.currentWallpaper();
+        // After a rebase whose installation failed the desktop still names
+        // the old picture: wait for another one instead of redrawing each second.
+        if (!isCalendarFile(current) && m_timers.wp.interval > 0 && current != m_refusedOver) {
             m_timers.wp.running = true;
         }
     }
@@ -182,12 +185,14 @@ void MainHub::wpTimerTick() {
     {
         Raised busy(m_wallpaperBusy);
         const std::string current = m_platform.currentWallpaper();
-        if (!isCalendarFile(current) && !m_windows.calendarWindowVisible()) {
+        if (!isCalendarFile(current) && !m_windows.calendarWindowVisible() && current != m_refusedOver) {
             // Someone chose a new wallpaper: it is the base from now on.
             m_state.settings.samplefile = current.empty() ? std::string(kNoneMarker) : current;
             captureDesktop();
             drawWallPaper(false);
-            installCalendar();
+            if (!installCalendar()) {
+                m_refusedOver = current;
+            }
         }
     }
     if (m_quitArmed) {
@@ -217,6 +222,9 @@ void MainHub::captureDesktop() {
 }
 
 void MainHub::drawWallPaper(bool install) {
+    if (m_closed) {
+        return; // a dialog that was open at the end has returned: nothing more is drawn
+    }
     const DataLocations& loc = m_state.locations;
     const std::string base = std::filesystem::exists(loc.blankBitmapPath) ? loc.blankBitmapPath : baseWallpaperFile();
     const RenderInputs in{m_state.settings, *m_schedule, *m_calendarState, m_clock.now(), m_state.displayMonth,
@@ -236,24 +244,34 @@ void MainHub::drawWallPaper(bool install) {
     m_reminders->popupProc(false);
 }
 
-void MainHub::installCalendar() {
+bool MainHub::installCalendar() {
+    if (m_closed) {
+        return false;
+    }
     const std::string& path = m_state.locations.calendarBitmapPath;
     std::string error;
+    bool installed = false;
     if (!m_calendar.isNull()) {
         const bool saved = saveBmp(m_calendar, path, &error);
         m_calendar = QImage(); // its memory goes back between passes
         if (!saved) {
             fail("カレンダーを保存できませんでした。\n" + path + "\n" + error);
-            return;
+        } else {
+            m_calendarWritten = true;
         }
-        m_calendarWritten = true;
     }
-    if (!m_platform.installWallpaper(path, &error)) {
-        sayInstallFailed(error);
+    if (error.empty()) {
+        installed = m_platform.installWallpaper(path, &error);
+        if (!installed) {
+            sayInstallFailed(error);
+        } else {
+            m_refusedOver.reset();
+        }
     }
     if (m_quitArmed) {
         m_windows.quitWhenIdle();
     }
+    return installed;
 }
 
 void MainHub::sayInstallFailed(const std::string& reason) {
@@ -351,7 +369,7 @@ void MainHub::memoFileTimerTick() {
 
 void MainHub::desktopDoubleClick(const DesktopDoubleClick& click) {
     // Without the hook the click is never seen.
-    if (!m_hook || m_clickHandling) {
+    if (!m_hook || m_clickHandling || m_closed) {
         return;
     }
     removeHook();
@@ -402,6 +420,9 @@ void MainHub::paintBoxClick(int x, int y, bool alt, bool rightButton) {
                          .memoCheck = !window,
                          .picker = [this](const PickerRequest& r) { return m_windows.pickMonth(r); }};
     const HitResult hit = hitTest(input);
+    if (m_closed) {
+        return; // the program ended while the picker was open
+    }
     if (hit.captureAndDraw) {
         // The last pass left nothing to click: draw one, and say so.
         captureDesktop();
@@ -423,6 +444,9 @@ void MainHub::paintBoxClick(int x, int y, bool alt, bool rightButton) {
         removeHook();
         m_windows.setBusyCursor(true);
         const bool changed = m_windows.showDay(date);
+        if (m_closed) {
+            return; // the end saved everything already
+        }
         m_schedule->save(true);
         if (changed) {
             redraw();
@@ -485,6 +509,9 @@ DayContents MainHub::dayContents(DateValue date) const {
 // Tray commands
 
 void MainHub::toggleOutputPattern(int index) {
+    if (m_closed) {
+        return;
+    }
     std::string patterns = m_state.settings.ptnStr;
     if (index < 0 || index >= 7 || patterns.size() < 7) {
         return;
@@ -538,6 +565,9 @@ void MainHub::openScheduleList() {
         m_windows.setTrayVisible(false);
         removeHook();
         const bool changed = m_windows.showDay(m_clock.today());
+        if (m_closed) {
+            return;
+        }
         m_schedule->save(true);
         if (changed) {
             redraw();
@@ -560,6 +590,9 @@ void MainHub::calendarWindowShown() {
 }
 
 void MainHub::calendarWindowReturned() {
+    if (m_closed) {
+        return;
+    }
     {
         Raised busy(m_wallpaperBusy);
         installCalendar();
@@ -570,6 +603,9 @@ void MainHub::calendarWindowReturned() {
 }
 
 void MainHub::switchSchedule(const std::string& path) {
+    if (m_closed) {
+        return;
+    }
     const SwitchSteps steps{[this] { m_windows.setTrayVisible(false); },
                             [this] {
                                 m_state.locations.scheduleFilePath = m_schedule->path();
@@ -582,6 +618,9 @@ void MainHub::switchSchedule(const std::string& path) {
 }
 
 void MainHub::switchMemo(const std::string& path) {
+    if (m_closed) {
+        return;
+    }
     const SwitchSteps steps{[this] { m_windows.setTrayVisible(false); },
                             [this] {
                                 m_state.locations.memoFilePath = m_memos->path();
@@ -592,6 +631,9 @@ void MainHub::switchMemo(const std::string& path) {
 }
 
 void MainHub::restore(const std::string& itemName) {
+    if (m_closed) {
+        return;
+    }
     const SwitchSteps steps{[this] { m_windows.setTrayVisible(false); },
                             [this] {
                                 redraw();
@@ -605,9 +647,10 @@ void MainHub::restore(const std::string& itemName) {
 // Shutdown
 
 void MainHub::closeQuery() {
-    if (!m_schedule) {
+    if (!m_schedule || m_closed) {
         return;
     }
+    m_closeQueried = true;
     std::string error;
     if (!saveSettings(m_state, &error)) {
         fail("設定ファイルを保存できませんでした。\n" + m_state.locations.settingsPath + "\n" + error);
@@ -616,16 +659,21 @@ void MainHub::closeQuery() {
     m_memos->save(true);
 }
 
-void MainHub::destroy() {
-    if (!m_schedule) {
+void MainHub::destroy(bool calendarChanged) {
+    if (!m_schedule || m_closed) {
         return;
     }
-    closeQuery();
+    // The saves of the close query, unless it has just made them (twice
+    // would say every failure twice).
+    if (!m_closeQueried) {
+        closeQuery();
+    }
+    m_closed = true;
     // The calendar stays on the desktop after the program has ended (it is
-    // there already when the desktop shows our file).
+    // there already when the desktop shows our file as it is).
     Raised busy(m_wallpaperBusy);
     const std::string& path = m_state.locations.calendarBitmapPath;
-    if (std::filesystem::exists(path) && m_platform.currentWallpaper() != path) {
+    if (std::filesystem::exists(path) && (calendarChanged || m_platform.currentWallpaper() != path)) {
         std::string error;
         if (!m_platform.installWallpaper(path, &error)) {
             sayInstallFailed(error);

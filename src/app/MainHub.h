@@ -115,9 +115,13 @@ public:
     void switchMemo(const std::string& path);
     void restore(const std::string& itemName);
 
-    // Shutdown: the close query, then the destruction.
+    // Shutdown: the close query, then the destruction. `calendarChanged`:
+    // calendar.bmp was rewritten just before (the calendar window's 終了する)
+    // and goes on the desktop even though the desktop names it already.
+    // After destroy() every handler does nothing.
     void closeQuery();
-    void destroy();
+    void destroy(bool calendarChanged = false);
+    bool closed() const { return m_closed; }
 
     // State for the windows and for tests.
     StartupState& state() { return m_state; }
@@ -148,7 +152,7 @@ private:
     void installHook();
     void removeHook();
     void rearmHook();
-    void installCalendar();
+    bool installCalendar();
     void installBase();
     void redraw();
     void fail(const std::string& message);
@@ -180,6 +184,10 @@ private:
     bool m_adjust = false;
     bool m_installFailureShown = false;
     bool m_calendarWritten = false;
+    bool m_closeQueried = false;
+    bool m_closed = false;
+    // The wallpaper a rebase drew over when the calendar could not be installed.
+    std::optional<std::string> m_refusedOver;
 };
 
 } // namespace velmora

@@ -77,9 +77,18 @@ void syncTimer(QTimer* timer, const TimerWant& want) {
 
 } // namespace
 
+// Without a screen no box could ever be closed: the messages go to stderr.
+static bool noScreen() {
+    return QGuiApplication::platformName() == QLatin1String("offscreen");
+}
+
 void DialogFeedback::showMessage(std::string_view text) {
     if (const char* log = messageLog()) {
         logMessage(log, text);
+        return;
+    }
+    if (noScreen()) {
+        std::cerr << text << "\n";
         return;
     }
     QMessageBox::information(nullptr, QStringLiteral("Velmora"), QString::fromUtf8(text.data(), text.size()));
@@ -88,6 +97,10 @@ void DialogFeedback::showMessage(std::string_view text) {
 bool DialogFeedback::confirm(std::string_view text) {
     if (const char* log = messageLog()) {
         logMessage(log, text);
+        return false;
+    }
+    if (noScreen()) {
+        std::cerr << text << " -> キャンセル\n";
         return false;
     }
     return QMessageBox::question(nullptr, QStringLiteral("Velmora"), QString::fromUtf8(text.data(), text.size()),
@@ -198,7 +211,7 @@ void TMainForm::syncTimers() {
 // Tray
 
 void TMainForm::setTrayVisible(bool visible) {
-    if (m_once) {
+    if (m_once || m_terminating) {
         return; // a single pass never stays in the tray
     }
     if (!visible) {
@@ -271,6 +284,12 @@ void TMainForm::TrayPopUpMenuPopup() {
 }
 
 void TMainForm::fillMenu(QMenu* menu, const std::vector<MenuEntry>& entries) {
+    // clear() leaves the submenus alive; a menu rebuilt at every opening must not pile them up.
+    for (QAction* action : menu->actions()) {
+        if (QMenu* sub = action->menu()) {
+            sub->deleteLater();
+        }
+    }
     menu->clear();
     for (const MenuEntry& e : entries) {
         if (e.separator) {
@@ -328,10 +347,12 @@ void TMainForm::command(const MenuEntry& e) {
     } else if (n == "TerminateBtn1") {
         // The calendar shown in the window is what stays on the desktop.
         std::string error;
-        if (!m_picture.isNull() && !saveBmp(m_picture, m_hub.state().locations.calendarBitmapPath, &error)) {
+        const bool saved =
+            !m_picture.isNull() && saveBmp(m_picture, m_hub.state().locations.calendarBitmapPath, &error);
+        if (!m_picture.isNull() && !saved) {
             m_feedback.showMessage("カレンダーを保存できませんでした。\n" + error);
         }
-        terminate();
+        terminate(saved);
     }
 }
 
@@ -339,7 +360,7 @@ void TMainForm::openScheduleFile() {
     const QString path = QFileDialog::getOpenFileName(
         nullptr, QStringLiteral("スケジュールデータを開く"), q(folderOf(m_hub.schedule().path())),
         QStringLiteral("スケジュールデータ (*.dat);;すべてのファイル (*)"));
-    if (!path.isEmpty()) {
+    if (!path.isEmpty() && !m_terminating) {
         m_hub.switchSchedule(path.toStdString());
     }
 }
@@ -348,7 +369,7 @@ void TMainForm::openMemoFile() {
     const QString path =
         QFileDialog::getOpenFileName(nullptr, QStringLiteral("メモデータを開く"), q(folderOf(m_hub.memos().path())),
                                      QStringLiteral("メモデータ (*.dat);;すべてのファイル (*)"));
-    if (!path.isEmpty()) {
+    if (!path.isEmpty() && !m_terminating) {
         m_hub.switchMemo(path.toStdString());
     }
 }
@@ -452,10 +473,10 @@ void TMainForm::setBusyCursor(bool busy) {
 }
 
 void TMainForm::quitWhenIdle() {
-    QTimer::singleShot(0, this, &TMainForm::terminate);
+    QTimer::singleShot(0, this, [this] { terminate(); });
 }
 
-void TMainForm::terminate() {
+void TMainForm::terminate(bool calendarChanged) {
     if (m_terminating) {
         return;
     }
@@ -466,8 +487,11 @@ void TMainForm::terminate() {
     }
     setBusyCursor(false);
     m_hub.closeQuery();
-    m_hub.destroy();
-    QApplication::quit();
+    m_hub.destroy(calendarChanged);
+    syncTimers();
+    // Also ends the loops of dialogs that are open now; before the event
+    // loop runs, main() sees terminated() instead.
+    QCoreApplication::exit(0);
 }
 
 } // namespace velmora

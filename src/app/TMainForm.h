@@ -57,8 +57,11 @@ public:
 
     // The start-up sequence; the first calendar follows from the event loop.
     void FormCreate(const StartupEnvironment& environment);
-    // Ends the program the way "終了する" does: the saves, the last wallpaper, the event loop.
-    void terminate();
+    // Ends the program the way "終了する" does: the saves, the last wallpaper,
+    // the event loop. `calendarChanged`: calendar.bmp was just rewritten.
+    void terminate(bool calendarChanged = false);
+    // True once terminate() has run (possibly before the event loop started).
+    bool terminated() const { return m_terminating; }
 
     MainHub& hub() { return m_hub; }
     QSystemTrayIcon* trayIcon() { return m_tray; }

@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
     form = std::make_unique<TMainForm>(*platform, *clock, once);
     onQuitSignals([&] { form->terminate(); });
     form->FormCreate(makeStartupEnvironment(*platform, *clock));
-    int status = app.exec();
+    // A second start or a signal may have ended the program during its start-up.
+    int status = form->terminated() ? 0 : app.exec();
 
     const StartupState& state = form->hub().state();
     const DataLocations& loc = state.locations;

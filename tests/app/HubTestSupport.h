@@ -79,6 +79,9 @@ public:
     }
     bool showDay(DateValue date) override {
         calls.push_back("day " + formatDate(date));
+        if (duringDay) {
+            duringDay();
+        }
         return dayChanged;
     }
     void setBusyCursor(bool) override {}
@@ -90,6 +93,7 @@ public:
     std::vector<std::string> calls;
     bool windowShown = false;
     bool dayChanged = false;
+    std::function<void()> duringDay; // what happens while the day's window is open
     std::optional<PickedMonth> picked;
     QImage painted;
 };

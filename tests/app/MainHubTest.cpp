@@ -130,6 +130,28 @@ TEST(MainHubWallpaper, ARefusedInstallationIsSaidOnceAndTheFileIsStillDrawn) {
     EXPECT_TRUE(std::filesystem::exists(f.home.file("calendar.bmp")));
 }
 
+TEST(MainHubWallpaper, ARefusedInstallationIsNotRetriedEverySecondByTheWatch) {
+    HubFixture f;
+    f.settings("WatchWallPaper=1\r\n");
+    f.platform.refuse = true;
+    f.start();
+    f.hub.wallPaperTimerTick();
+    f.runRedraw();
+    ASSERT_EQ(f.count(f.platform.calls, "calendar calendar.bmp"), 1);
+    for (int second = 0; second < 3; ++second) {
+        f.hub.wallPaperTimerTick();
+        f.runRedraw();
+    }
+    EXPECT_EQ(f.count(f.platform.calls, "calendar calendar.bmp"), 1) << "the same wallpaper: no new pass";
+    // Another picture is another chance.
+    f.platform.refuse = false;
+    f.platform.current = "/pictures/new.png";
+    f.hub.wallPaperTimerTick();
+    f.runRedraw();
+    EXPECT_EQ(f.count(f.platform.calls, "calendar calendar.bmp"), 2);
+    EXPECT_EQ(f.feedback.messages.size(), 1u) << "the refusal is said once";
+}
+
 TEST(MainHubDayCycle, MidnightRedrawsOnTheNextTickAndReturnsToTheCurrentMonth) {
     HubFixture f("2026/12/31 23:59:30");
     f.start();
@@ -217,6 +239,41 @@ TEST(MainHubDayCycle, TheMainTimerTicksAtOnceAfterTheCalendarWindowAndThenGoesBa
     EXPECT_EQ(f.hub.timers().main.interval, 55000);
 }
 
+TEST(MainHubShutdown, AnEndWhileADialogIsOpenLeavesNothingToDoAfterIt) {
+    HubFixture f;
+    f.settings("WPLink=1\r\n");
+    f.start();
+    f.runRedraw();
+    // The user asks for today's entries; a second start ends the program meanwhile.
+    f.windows.dayChanged = true;
+    f.windows.duringDay = [&] { f.hub.destroy(); };
+    f.platform.calls.clear();
+    f.windows.calls.clear();
+    f.hub.openScheduleList();
+    EXPECT_TRUE(f.hub.closed());
+    EXPECT_TRUE(f.platform.calls.empty()) << "no pass after the end";
+    EXPECT_EQ(f.count(f.windows.calls, "tray on"), 0) << "the tray icon stays away";
+    f.hub.mainTimerTick();
+    f.hub.paintBoxClick(10, 10, false);
+    f.hub.drawWallPaper(true);
+    EXPECT_TRUE(f.platform.calls.empty());
+}
+
+TEST(MainHubShutdown, AFailedSettingsSaveIsSaidOnceAndTheWindowsCalendarGoesUp) {
+    HubFixture f;
+    f.settings("");
+    f.start();
+    f.runRedraw();
+    std::filesystem::permissions(f.home.file("calendar.ini"), std::filesystem::perms::owner_read);
+    f.platform.calls.clear();
+    f.hub.closeQuery();
+    f.hub.destroy(true);
+    ASSERT_EQ(f.feedback.messages.size(), 1u);
+    EXPECT_NE(f.feedback.messages[0].find("設定ファイルを保存できませんでした"), std::string::npos);
+    // The calendar window rewrote calendar.bmp: it goes up although the desktop names it already.
+    EXPECT_EQ(f.platform.calls, (std::vector<std::string>{"calendar calendar.bmp"}));
+}
+
 TEST(MainHubShutdown, TheCloseSavesEverythingAndTheCalendarStaysOnTheDesktop) {
     HubFixture f;
     f.start();
@@ -229,9 +286,15 @@ TEST(MainHubShutdown, TheCloseSavesEverythingAndTheCalendarStaysOnTheDesktop) {
     EXPECT_EQ(ini.readString("SYSTEM", "PtnStr", ""), "1000010");
     f.hub.destroy();
     EXPECT_TRUE(f.platform.calls.empty()) << "the desktop shows our calendar already";
+
     // Another picture went up while automatic redraw was off: ours goes back at the end.
-    f.platform.current = "/pictures/other.png";
-    f.hub.destroy();
-    EXPECT_EQ(f.platform.calls, (std::vector<std::string>{"calendar calendar.bmp"}));
-    EXPECT_TRUE(f.platform.busyDuringInstall);
+    HubFixture other;
+    other.settings("AutoPaint=0\r\n");
+    other.start();
+    other.hub.drawWallPaper(true);
+    other.platform.current = "/pictures/other.png";
+    other.platform.calls.clear();
+    other.hub.destroy();
+    EXPECT_EQ(other.platform.calls, (std::vector<std::string>{"calendar calendar.bmp"}));
+    EXPECT_TRUE(other.platform.busyDuringInstall);
 }

@@ -137,7 +137,23 @@ TEST(TrayCommands, StartUpRegistrationLeavesExactlyOneAutostartFile) {
     HubFixture f;
     f.start();
     test::TempDir config;
-    setenv("XDG_CONFIG_HOME", config.dir().c_str(), 1);
+    // The autostart folder of this test only, whatever happens in it.
+    struct ConfigHome {
+        explicit ConfigHome(const std::string& dir) {
+            if (const char* was = std::getenv("XDG_CONFIG_HOME")) {
+                previous = was;
+            }
+            setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        }
+        ~ConfigHome() {
+            if (previous) {
+                setenv("XDG_CONFIG_HOME", previous->c_str(), 1);
+            } else {
+                unsetenv("XDG_CONFIG_HOME");
+            }
+        }
+        std::optional<std::string> previous;
+    } configHome(config.dir());
     f.hub.registerStartUp(2, "/opt/velmora/velmora");
     const std::string file = autostartFilePath();
     ASSERT_TRUE(std::filesystem::exists(file));
@@ -148,5 +164,4 @@ TEST(TrayCommands, StartUpRegistrationLeavesExactlyOneAutostartFile) {
     f.hub.registerStartUp(0, "/opt/velmora/velmora");
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(f.hub.settings().regStartUp, 0);
-    unsetenv("XDG_CONFIG_HOME");
 }

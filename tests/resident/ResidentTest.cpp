@@ -226,13 +226,14 @@ TEST_F(Resident, TheWallpaperWatchRebasesToo) {
 }
 
 TEST_F(Resident, WithoutAutomaticRedrawAForeignWallpaperIsLeftAlone) {
-    // With AutoPaint 0 no calendar comes at all: wait for the start to be over.
-    EXPECT_FALSE(startResident("AutoPaint=0\r\n", {}, 0));
+    startResident("AutoPaint=0\r\n", {}, 0);
+    // Wait for the start to be over: its data file is written then.
     ASSERT_TRUE(waitFor([&] { return fs::exists(home.file("Schedule/Schedule.dat")); }, 20000));
     std::this_thread::sleep_for(std::chrono::seconds(1));
     const unsigned long red = setForeignRootPicture(desktop.d, 0xFF0000);
     std::this_thread::sleep_for(std::chrono::seconds(3));
     EXPECT_EQ(rootPixmap(desktop.d, "_XROOTPMAP_ID"), red);
+    EXPECT_FALSE(fs::exists(home.file("calendar.bmp"))) << "no automatic pass at all, not even the first";
     EXPECT_FALSE(resident->waitExit(10)) << "still running";
     XFreePixmap(desktop.d, red);
 }

@@ -38,25 +38,30 @@ class Xvfb {
 public:
     explicit Xvfb(const char* size = "800x600x24") {
         const std::string server = findProgram("Xvfb");
-        if (server.empty()) {
+        int fds[2];
+        if (server.empty() || pipe(fds) != 0) {
             return;
         }
-        for (int n = 90 + getpid() % 100; n < 300; ++n) {
-            if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) &&
-                !fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
-                m_display = ":" + std::to_string(n);
-                m_socket = "/tmp/.X11-unix/X" + std::to_string(n);
-                break;
-            }
-        }
+        // The server picks a free display itself and writes its number: no
+        // race with other tests looking for one at the same time.
         m_pid = fork();
         if (m_pid == 0) {
-            execl(server.c_str(), "Xvfb", m_display.c_str(), "-screen", "0", size, "-noreset", "-nolisten", "tcp",
-                  static_cast<char*>(nullptr));
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execl(server.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", size, "-noreset", "-nolisten",
+                  "tcp", static_cast<char*>(nullptr));
             _exit(127);
         }
-        for (int i = 0; i < 100 && !fs::exists(m_socket); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        close(fds[1]);
+        std::string number;
+        char c = 0;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') {
+            number += c;
+        }
+        close(fds[0]);
+        if (!number.empty()) {
+            m_display = ":" + number;
+            m_socket = "/tmp/.X11-unix/X" + number;
         }
     }
     ~Xvfb() {
@@ -65,7 +70,7 @@ public:
             waitpid(m_pid, nullptr, 0);
         }
     }
-    bool running() const { return m_pid > 0 && fs::exists(m_socket); }
+    bool running() const { return m_pid > 0 && !m_socket.empty() && fs::exists(m_socket); }
     const std::string& display() const { return m_display; }
 
 private:
@@ -92,12 +97,21 @@ inline unsigned long rootPixmap(Display* d, const char* name) {
     return p;
 }
 
-// The root window's picture as the server shows it; null when it has none.
+inline int ignoreXErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+
+// The root window's picture as the server shows it; null when it has none
+// (or the program under test freed it meanwhile).
 inline QImage rootPicture(Display* d) {
     const unsigned long pixmap = rootPixmap(d, "_XROOTPMAP_ID");
     if (pixmap == 0) {
         return {};
     }
+    struct Handler {
+        XErrorHandler previous = XSetErrorHandler(ignoreXErrors);
+        ~Handler() { XSetErrorHandler(previous); }
+    } handler;
     Window root = 0;
     int x = 0;
     int y = 0;

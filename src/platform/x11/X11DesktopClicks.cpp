@@ -22,6 +22,7 @@ struct X11DesktopClicks::Connection {
     KeyCode altLeft = 0;
     KeyCode altRight = 0;
     Atom rootPicture = None;
+    bool clicks = false; // XInput2 is there
     ~Connection() {
         if (display) {
             XCloseDisplay(display);
@@ -52,29 +53,29 @@ std::unique_ptr<X11DesktopClicks> X11DesktopClicks::open(Handler handler, const 
     if (!connection->display) {
         return nullptr;
     }
+    ::Display* d = connection->display;
+    // The root picture's changes are heard with or without XInput2.
+    XSelectInput(d, DefaultRootWindow(d), PropertyChangeMask);
+    connection->rootPicture = XInternAtom(d, "_XROOTPMAP_ID", False);
     int event = 0;
     int error = 0;
-    if (!XQueryExtension(connection->display, "XInputExtension", &connection->xiOpcode, &event, &error)) {
-        return nullptr;
-    }
     int major = 2;
     int minor = 0;
-    if (XIQueryVersion(connection->display, &major, &minor) != Success) {
-        return nullptr;
+    if (XQueryExtension(d, "XInputExtension", &connection->xiOpcode, &event, &error) &&
+        XIQueryVersion(d, &major, &minor) == Success) {
+        // Raw events come from the root window for every press on the screen,
+        // whichever window is under the pointer.
+        unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
+        XISetMask(mask, XI_RawButtonPress);
+        XISetMask(mask, XI_RawKeyPress);
+        XISetMask(mask, XI_RawKeyRelease);
+        connection->altLeft = XKeysymToKeycode(d, XK_Alt_L);
+        connection->altRight = XKeysymToKeycode(d, XK_Alt_R);
+        XIEventMask events{XIAllMasterDevices, static_cast<int>(sizeof mask), mask};
+        XISelectEvents(d, DefaultRootWindow(d), &events, 1);
+        connection->clicks = true;
     }
-    // Raw events come from the root window for every pointer action on the screen.
-    unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
-    XISetMask(mask, XI_RawButtonPress);
-    XISetMask(mask, XI_RawMotion);
-    XISetMask(mask, XI_RawKeyPress);
-    XISetMask(mask, XI_RawKeyRelease);
-    connection->altLeft = XKeysymToKeycode(connection->display, XK_Alt_L);
-    connection->altRight = XKeysymToKeycode(connection->display, XK_Alt_R);
-    XIEventMask events{XIAllMasterDevices, static_cast<int>(sizeof mask), mask};
-    XISelectEvents(connection->display, DefaultRootWindow(connection->display), &events, 1);
-    XSelectInput(connection->display, DefaultRootWindow(connection->display), PropertyChangeMask);
-    connection->rootPicture = XInternAtom(connection->display, "_XROOTPMAP_ID", False);
-    XFlush(connection->display);
+    XFlush(d);
     return std::unique_ptr<X11DesktopClicks>(
         new X11DesktopClicks(std::move(connection), std::move(handler), std::move(rootPictureChanged)));
 }
@@ -110,6 +111,16 @@ bool X11DesktopClicks::pointerOverDesktop() const {
     return pointerOverDesktop(&x, &y, &alt);
 }
 
+bool X11DesktopClicks::hasClicks() const {
+    return m_connection->clicks;
+}
+
+bool X11DesktopClicks::eventsWaiting() const {
+    // A reply read for a query may have brought events along: they wait
+    // in Xlib's queue, where watching the socket would not see them.
+    return XEventsQueued(m_connection->display, QueuedAlready) > 0;
+}
+
 void X11DesktopClicks::processPending() {
     ::Display* d = m_connection->display;
     while (XPending(d) > 0) {
@@ -135,13 +146,12 @@ void X11DesktopClicks::processPending() {
             XFreeEventData(d, cookie);
             continue;
         }
-        int x = 0;
-        int y = 0;
-        bool alt = false;
-        const bool overDesktop = pointerOverDesktop(&x, &y, &alt);
-        if (cookie->evtype == XI_RawMotion) {
-            m_detector.motion(x, y);
-        } else if (cookie->evtype == XI_RawButtonPress && raw->detail == kLeftButton) {
+        if (cookie->evtype == XI_RawButtonPress && raw->detail == kLeftButton) {
+            // The pointer is asked only at a press: where it is and what is under it.
+            int x = 0;
+            int y = 0;
+            bool alt = false;
+            const bool overDesktop = pointerOverDesktop(&x, &y, &alt);
             alt = alt || m_connection->altDown > 0;
             const auto click = m_detector.leftPress(static_cast<std::int64_t>(raw->time), x, y, alt);
             if (click && overDesktop && m_handler) {

@@ -8,16 +8,16 @@
 
 namespace velmora {
 
-// Desktop double-clicks on an X server: XInput2 raw button and motion events
-// of the root window give the whole click stream, whichever window the
-// pointer is over; a double-click counts only where the pointer is over the
+// Desktop double-clicks on an X server: XInput2 raw button events of the root
+// window give every press, whichever window the pointer is over (the pointer
+// is asked where it is at each press); a double-click counts only where the pointer is over the
 // bare desktop (the root window, or a window of the desktop type). The same
 // connection hears the root picture change, whoever changes it.
 class X11DesktopClicks {
 public:
     using Handler = std::function<void(const DesktopDoubleClick&)>;
 
-    // nullptr when the server has no XInput2. `display` empty: $DISPLAY.
+    // nullptr when the server cannot be reached. `display` empty: $DISPLAY.
     // `rootPictureChanged` runs when _XROOTPMAP_ID is set or removed.
     static std::unique_ptr<X11DesktopClicks> open(Handler handler, const std::string& display = {},
                                                   std::function<void()> rootPictureChanged = {});
@@ -30,6 +30,10 @@ public:
     DoubleClickDetector& detector() { return m_detector; }
     // True while the pointer is over the bare desktop.
     bool pointerOverDesktop() const;
+    // False when the server has no XInput2: only the root picture is heard then.
+    bool hasClicks() const;
+    // True when events wait in the connection's queue (after a query).
+    bool eventsWaiting() const;
 
 private:
     struct Connection;

@@ -44,6 +44,35 @@ int ignoreErrors(::Display*, XErrorEvent*) {
     return 0;
 }
 
+// Xlib's own handler ends the process at the first error; a window that
+// closes between two of our requests must never end the program unsaved.
+// While one is trapped, errors are counted instead.
+int g_trappedErrors = -1;
+
+int countErrors(::Display*, XErrorEvent*) {
+    if (g_trappedErrors >= 0) {
+        ++g_trappedErrors;
+    }
+    return 0;
+}
+
+// Counts the errors of the requests made during its life.
+class ErrorTrap {
+public:
+    explicit ErrorTrap(::Display* d) : m_display(d) {
+        XSync(d, False);
+        g_trappedErrors = 0;
+    }
+    ~ErrorTrap() { g_trappedErrors = -1; }
+    bool failed() {
+        XSync(m_display, False);
+        return g_trappedErrors > 0;
+    }
+
+private:
+    ::Display* m_display;
+};
+
 // Our note on the root window of what its picture is: "kind\npath".
 constexpr const char* kStateAtom = "_VELMORA_WALLPAPER";
 constexpr const char* kPixmapAtom = "_VELMORA_PMAP";
@@ -100,6 +129,7 @@ bool findTitled(::Display* d, Window w, const std::string& title, int depth) {
 } // namespace
 
 std::unique_ptr<X11Platform> X11Platform::connect() {
+    XSetErrorHandler(countErrors);
     XConnection display;
     if (!display.d) {
         return nullptr;
@@ -114,7 +144,9 @@ X11Platform::X11Platform(int width, int height)
       m_desktop(desktopKindFrom(std::getenv("XDG_CURRENT_DESKTOP") ? std::getenv("XDG_CURRENT_DESKTOP") : "",
                                 std::getenv("DESKTOP_SESSION") ? std::getenv("DESKTOP_SESSION") : "")) {}
 
-X11Platform::~X11Platform() = default;
+X11Platform::~X11Platform() {
+    *m_alive = false;
+}
 
 std::string X11Platform::wallpaperBackend() const {
     switch (m_desktop) {
@@ -288,6 +320,7 @@ bool X11Platform::setRootPicture(const QImage& source, const std::string& kind, 
         return fail("壁紙の画像を作成できません");
     }
     image->byte_order = LSBFirst; // QImage's RGB32 is little-endian 0xffRRGGBB
+    ErrorTrap trap(d);
     const Pixmap pixmap = XCreatePixmap(d, root, static_cast<unsigned>(width), static_cast<unsigned>(height),
                                         static_cast<unsigned>(depth));
     GC gc = XCreateGC(d, pixmap, 0, nullptr);
@@ -295,12 +328,24 @@ bool X11Platform::setRootPicture(const QImage& source, const std::string& kind, 
     XFreeGC(d, gc);
     image->data = nullptr; // owned by `pixels`
     XDestroyImage(image);
+    if (trap.failed()) {
+        // The server could not hold the picture (out of memory): the old wallpaper stays.
+        XFreePixmap(d, pixmap);
+        XSync(d, False);
+        return fail("Xサーバーが壁紙の画像を受け付けません");
+    }
 
     const Atom rootPixmap = XInternAtom(d, "_XROOTPMAP_ID", False);
     const Atom esetroot = XInternAtom(d, "ESETROOT_PMAP_ID", False);
-    // Free the picture an earlier run left behind; its client is the one we retained.
+    // Free the picture left behind: the retained one the root shows (the
+    // usual convention), or ours when another program put its picture on the
+    // root without taking ours away (ESETROOT_PMAP_ID still names ours). A
+    // pixmap someone else already freed is never touched: its client's
+    // number may belong to another program by now.
+    const Pixmap shown = retainedPixmap(d, root, rootPixmap);
     const Pixmap old = retainedPixmap(d, root, esetroot);
-    if (old != None && old == retainedPixmap(d, root, rootPixmap)) {
+    const Pixmap ours = retainedPixmap(d, root, XInternAtom(d, kPixmapAtom, False));
+    if (old != None && (old == shown || old == ours)) {
         XErrorHandler previous = XSetErrorHandler(ignoreErrors);
         XKillClient(d, old);
         XSync(d, False);
@@ -394,7 +439,19 @@ void X11Platform::watchDesktop(std::function<void()> wallpaperChanged,
 }
 
 bool X11Platform::pointerOverDesktop() const {
-    return m_clicks && m_clicks->pointerOverDesktop();
+    if (!m_clicks) {
+        return false;
+    }
+    const bool over = m_clicks->pointerOverDesktop();
+    if (m_clicks->eventsWaiting()) {
+        // Read them from the event loop, not from inside the caller's handler.
+        QTimer::singleShot(0, [clicks = m_clicks.get(), alive = m_alive] {
+            if (*alive) {
+                clicks->processPending();
+            }
+        });
+    }
+    return over;
 }
 
 bool X11Platform::windowTitled(const std::string& title) const {

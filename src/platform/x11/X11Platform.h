@@ -56,6 +56,8 @@ private:
     std::unique_ptr<X11DesktopClicks> m_clicks;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<QTimer> m_settingsPoll;
+    // False once the connection is gone, for reads already queued.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::string m_lastSeen;
 };
 
