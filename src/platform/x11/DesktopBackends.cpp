@@ -324,12 +324,16 @@ bool setXfceImages(const std::string& path, const CommandRunner& run, std::strin
     return runAll(commands, run, error);
 }
 
-std::string plasmaAppletsrcPath() {
+std::string configHome() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!config.startsWith('/')) {
         config = qEnvironmentVariable("HOME") + "/.config";
     }
-    return (config + "/plasma-org.kde.plasma.desktop-appletsrc").toStdString();
+    return config.toStdString();
+}
+
+std::string plasmaAppletsrcPath() {
+    return configHome() + "/plasma-org.kde.plasma.desktop-appletsrc";
 }
 
 } // namespace
@@ -495,6 +499,22 @@ bool setDesktopBaseWallpaper(DesktopKind kind, const std::string& path, const Co
         return setXfceImages(path, run, error, false);
     }
     return false;
+}
+
+std::string desktopSettingsFile(DesktopKind kind) {
+    switch (kind) {
+    case DesktopKind::PlainX:
+        return {};
+    case DesktopKind::Gnome:
+    case DesktopKind::Cinnamon:
+    case DesktopKind::Mate:
+        return configHome() + "/dconf/user";
+    case DesktopKind::Kde:
+        return plasmaAppletsrcPath();
+    case DesktopKind::Xfce:
+        return configHome() + "/xfce4/xfconf/xfce-perchannel-xml/xfce4-desktop.xml";
+    }
+    return {};
 }
 
 int runCommand(const Command& command, std::string* output) {

@@ -52,6 +52,11 @@ std::optional<DesktopWallpaper> plasmaWallpaperFrom(const std::string& appletsrc
 // False, with a Japanese reason in *error, when the settings tool is missing or refuses.
 bool setDesktopBaseWallpaper(DesktopKind kind, const std::string& path, const CommandRunner& run, std::string* error);
 
+// The file in which that desktop keeps its wallpaper setting (its settings
+// database); "" for a plain X server. Its changes are the desktop's
+// wallpaper changes, among others.
+std::string desktopSettingsFile(DesktopKind kind);
+
 // The runner of the real system (QProcess, no shell).
 int runCommand(const Command& command, std::string* output);
 

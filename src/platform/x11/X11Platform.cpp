@@ -1,6 +1,8 @@
 #include "platform/x11/X11Platform.h"
 
 // Qt before Xlib: Xlib's macros (Bool, None) break Qt's headers.
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QImage>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -407,19 +409,35 @@ void X11Platform::watchDesktop(std::function<void()> wallpaperChanged,
                                std::function<void(const DesktopDoubleClick&)> doubleClick) {
     m_notifier.reset();
     m_settingsPoll.reset();
+    m_settingsWatch.reset();
     if (m_desktop != DesktopKind::PlainX && wallpaperChanged) {
         // The environments keep their picture in their settings, which tell
-        // nobody when they change: look every two seconds.
+        // nobody when they change: look when their settings file changes
+        // (it is replaced, so its folder is watched), and every 15 s besides.
         m_lastSeen = currentWallpaper();
-        m_settingsPoll = std::make_unique<QTimer>();
-        QObject::connect(m_settingsPoll.get(), &QTimer::timeout, [this, wallpaperChanged] {
+        const auto look = [this, wallpaperChanged] {
             const std::string now = currentWallpaper();
             if (now != m_lastSeen) {
                 m_lastSeen = now;
                 wallpaperChanged();
             }
-        });
-        m_settingsPoll->start(2000);
+        };
+        m_settingsPoll = std::make_unique<QTimer>();
+        QObject::connect(m_settingsPoll.get(), &QTimer::timeout, look);
+        m_settingsPoll->start(15000);
+        const QString file = QString::fromStdString(desktopSettingsFile(m_desktop));
+        m_settingsWatch = std::make_unique<QFileSystemWatcher>();
+        m_settingsWatch->addPath(QFileInfo(file).absolutePath());
+        // Several writes come together: look once they are done.
+        const auto soon = [look, timer = m_settingsPoll.get()] {
+            timer->start(15000);
+            QTimer::singleShot(300, timer, look);
+        };
+        QObject::connect(m_settingsWatch.get(), &QFileSystemWatcher::directoryChanged, soon);
+        QObject::connect(m_settingsWatch.get(), &QFileSystemWatcher::fileChanged, soon);
+        if (QFileInfo::exists(file)) {
+            m_settingsWatch->addPath(file);
+        }
     }
     m_clicks = X11DesktopClicks::open(
         [this, doubleClick](const DesktopDoubleClick& click) {

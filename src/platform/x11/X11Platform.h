@@ -7,6 +7,7 @@
 
 class QSocketNotifier;
 class QTimer;
+class QFileSystemWatcher;
 
 namespace velmora {
 
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<X11DesktopClicks> m_clicks;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<QTimer> m_settingsPoll;
+    std::unique_ptr<QFileSystemWatcher> m_settingsWatch;
     // False once the connection is gone, for reads already queued.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::string m_lastSeen;
