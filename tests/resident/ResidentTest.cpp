@@ -445,3 +445,14 @@ TEST_F(Resident, TheTrayIconOpensTheDayAndTheMenu) {
     EXPECT_EQ(resident->waitExit(10000), 0) << "終了する ends the program";
     EXPECT_TRUE(desktop.showsCalendarOf(home)) << "and the calendar stays on the desktop";
 }
+
+TEST_F(Resident, WithoutATrayItRunsOnAndSaysSoOnce) {
+    ASSERT_TRUE(startResident()) << firstOutput();
+    // It looks for a tray a few times (one may come after it at log-in), then says so.
+    ASSERT_TRUE(waitFor([&] { return readBytes(home.file("messages.txt")).find("通知領域") != std::string::npos; },
+                        20000));
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const std::string messages = readBytes(home.file("messages.txt"));
+    EXPECT_EQ(messages.find("通知領域"), messages.rfind("通知領域")) << "once";
+    EXPECT_FALSE(resident->waitExit(10)) << "still resident";
+}
