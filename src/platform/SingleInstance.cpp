@@ -19,10 +19,25 @@ SingleInstance::SingleInstance(std::function<void()> quitRequested, QString name
 
 SingleInstance::~SingleInstance() = default;
 
+QString SingleInstance::displayKey(const QString& display) {
+    // ":0", ":0.0" and "unix:0" are one display; "host:10.0" another.
+    const qsizetype colon = display.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0) {
+        return {};
+    }
+    QString host = display.left(colon);
+    if (host == QLatin1String("unix") || host == QLatin1String("localhost")) {
+        host.clear();
+    }
+    QString number = display.mid(colon + 1);
+    number = number.left(number.indexOf(QLatin1Char('.')) < 0 ? number.size() : number.indexOf(QLatin1Char('.')));
+    host.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return host + QLatin1Char(':') + number;
+}
+
 QString SingleInstance::socketName() {
     // One copy per user and desktop: every X display has its own wallpaper.
-    QString display = QString::fromLocal8Bit(qgetenv("DISPLAY"));
-    display.replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QString display = displayKey(QString::fromLocal8Bit(qgetenv("DISPLAY")));
     return QStringLiteral("VelmoraMutex-%1%2").arg(getuid()).arg(display.isEmpty() ? QString() : "-" + display);
 }
 

@@ -23,8 +23,10 @@ public:
     // runs; it has been told to end.
     bool claim();
 
-    // The name of the socket, for this user.
+    // The name of the socket, for this user and $DISPLAY.
     static QString socketName();
+    // What names one display in a DISPLAY value ("" when it names none).
+    static QString displayKey(const QString& display);
 
 private:
     void onConnection();

@@ -13,6 +13,7 @@
 #include "support/XvfbServer.h"
 
 #include <cstdlib>
+#include <memory>
 
 using namespace velmora;
 using namespace velmora::test;
@@ -88,7 +89,11 @@ TEST(DesktopEnvironment, TheWallpaperIsReadSetCapturedAndWatchedThroughTheSettin
     int argc = 1;
     char name[] = "test";
     char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    // The settings watch runs on an event loop; another test of this binary may have one already.
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance()) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     auto platform = X11Platform::connect();
     ASSERT_NE(platform, nullptr);
     EXPECT_EQ(platform->wallpaperBackend(), "gnome");

@@ -47,3 +47,14 @@ TEST(SingleInstance, ASecondStartEndsTheFirstAndItself) {
     SingleInstance third([] {}, name);
     EXPECT_TRUE(third.claim()) << "once the first has ended, a new start runs";
 }
+
+TEST(SingleInstance, OneDisplayHasOneNameHoweverItIsWritten) {
+    EXPECT_EQ(SingleInstance::displayKey(":0"), ":0");
+    EXPECT_EQ(SingleInstance::displayKey(":0.0"), ":0") << "the screen is not another display";
+    EXPECT_EQ(SingleInstance::displayKey("unix:0.1"), ":0");
+    EXPECT_EQ(SingleInstance::displayKey("localhost:10.0"), ":10");
+    EXPECT_EQ(SingleInstance::displayKey("remote:10.0"), "remote:10");
+    EXPECT_EQ(SingleInstance::displayKey(":1"), ":1");
+    EXPECT_EQ(SingleInstance::displayKey("/tmp/launch-x/org.xquartz:0"), "_tmp_launch-x_org.xquartz:0");
+    EXPECT_EQ(SingleInstance::displayKey(""), "");
+}
