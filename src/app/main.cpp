@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     const DataLocations& loc = state.locations;
     if (once) {
         if (!form->hub().calendarWritten()) {
+            std::cerr << "カレンダーは描かれませんでした（AutoPaint が 0 か、描画に失敗しました）。\n";
             status = 1;
         }
         std::cout << "Velmora Ver.6.82 (/0)\n"
