@@ -12,9 +12,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -22,6 +24,15 @@
 namespace velmora::test {
 
 namespace fs = std::filesystem;
+
+// In a child about to run a helper program: it ends with the test, and
+// never holds the test's output open (the test runner would wait for it).
+inline void orphanProof() {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+}
 
 inline std::string findProgram(const char* name) {
     for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
@@ -46,6 +57,7 @@ public:
         // race with other tests looking for one at the same time.
         m_pid = fork();
         if (m_pid == 0) {
+            orphanProof();
             close(fds[0]);
             const std::string fd = std::to_string(fds[1]);
             execl(server.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", size, "-noreset", "-nolisten",
