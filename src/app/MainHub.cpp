@@ -133,8 +133,7 @@ void MainHub::startUp(const StartupEnvironment& environment, bool once) {
         installBase();
         settingsChanged();
     }
-    m_adjust =
-        m_state.settings.adjst != 99 && m_state.displayMonth.dayNumber() == m_clock.today().startOfMonth().dayNumber();
+    m_adjust = adjustForCurrentMonth();
 }
 
 std::string MainHub::baseWallpaperFile() const {
@@ -284,6 +283,11 @@ void MainHub::sayInstallFailed(const std::string& reason) {
          " に保存されます。");
 }
 
+bool MainHub::adjustForCurrentMonth() const {
+    return m_state.settings.adjst != 99 &&
+           m_state.displayMonth.dayNumber() == m_clock.today().startOfMonth().dayNumber();
+}
+
 void MainHub::fail(const std::string& message) {
     m_feedback.showMessage(message);
 }
@@ -320,11 +324,9 @@ void MainHub::mainTimerTick() {
         rearmHook();
     }
     checkDayChange(m_state, *m_reminders, m_clock, [this] {
-        m_adjust = m_state.settings.adjst != 99 &&
-                   m_state.displayMonth.dayNumber() == m_clock.today().startOfMonth().dayNumber();
+        m_adjust = adjustForCurrentMonth();
         Raised handling(m_clickHandling);
-        redraw();
-        m_windows.setBusyCursor(false);
+        redrawAndRest();
     });
     m_reminders->timedCheck();
     if (m_timers.main.interval == 1) {
@@ -353,15 +355,13 @@ void MainHub::atlasTimerTick() {
 
 void MainHub::schFileTimerTick() {
     if (m_schedule->watch().tick()) {
-        redraw();
-        m_windows.setBusyCursor(false);
+        redrawAndRest();
     }
 }
 
 void MainHub::memoFileTimerTick() {
     if (m_memos->watch().tick()) {
-        redraw();
-        m_windows.setBusyCursor(false);
+        redrawAndRest();
     }
 }
 
@@ -485,7 +485,7 @@ void MainHub::paintBoxClick(int x, int y, bool alt, bool rightButton) {
     finish();
 }
 
-DayContents MainHub::dayContents(DateValue date) const {
+DayContents MainHub::dayContents(DateValue date) {
     static constexpr std::array<const char*, 7> kWeekdays = {"日", "月", "火", "水", "木", "金", "土"};
     DayContents out;
     out.heading = formatDate(date) + "（" + kWeekdays[static_cast<std::size_t>(date.weekday() - 1)] + "）";
@@ -493,7 +493,8 @@ DayContents MainHub::dayContents(DateValue date) const {
     Settings settings = m_state.settings;
     settings.calenFlag = 0;
     settings.rikuyou = 1;
-    CalendarState calendar(settings.holidayList);
+    // The run's lists serve: every drawing pass rebuilds them for its own month.
+    CalendarState& calendar = *m_calendarState;
     calendar.holidayPass(settings, date.startOfMonth(), *m_schedule, m_clock.today());
     out.holiday = calendar.holidays.lookup(date);
     if (const auto old = calendar.oldDays.find(date)) {
@@ -536,8 +537,7 @@ void MainHub::toggleOutputPattern(int index) {
             }
         }
     }
-    redraw();
-    m_windows.setBusyCursor(false);
+    redrawAndRest();
 }
 
 void MainHub::toggleCutLink() {
@@ -602,46 +602,48 @@ void MainHub::calendarWindowReturned() {
     m_windows.setTrayVisible(true);
 }
 
+BackupPolicy MainHub::backupPolicy() const {
+    return BackupPolicy{m_state.locations.programDir, m_state.settings.backUpCount, m_clock.now()};
+}
+
+// The tray icon is away while the data files change; `afterLoad` runs on the new ones.
+SwitchSteps MainHub::switchSteps(std::function<void()> afterLoad) {
+    return SwitchSteps{[this] { m_windows.setTrayVisible(false); },
+                       [this, afterLoad] {
+                           afterLoad();
+                           m_windows.setTrayVisible(true);
+                       }};
+}
+
+void MainHub::redrawAndRest() {
+    redraw();
+    m_windows.setBusyCursor(false);
+}
+
 void MainHub::switchSchedule(const std::string& path) {
     if (m_closed) {
         return;
     }
-    const SwitchSteps steps{[this] { m_windows.setTrayVisible(false); },
-                            [this] {
-                                m_state.locations.scheduleFilePath = m_schedule->path();
-                                redraw();
-                                m_windows.setBusyCursor(false);
-                                m_windows.setTrayVisible(true);
-                            }};
-    switchScheduleFile(*m_schedule, path, SwitchMode::SaveAndOpen, steps,
-                       BackupPolicy{m_state.locations.programDir, m_state.settings.backUpCount, m_clock.now()});
+    switchScheduleFile(*m_schedule, path, SwitchMode::SaveAndOpen, switchSteps([this] {
+        m_state.locations.scheduleFilePath = m_schedule->path();
+        redrawAndRest();
+    }),
+                       backupPolicy());
 }
 
 void MainHub::switchMemo(const std::string& path) {
     if (m_closed) {
         return;
     }
-    const SwitchSteps steps{[this] { m_windows.setTrayVisible(false); },
-                            [this] {
-                                m_state.locations.memoFilePath = m_memos->path();
-                                m_windows.setTrayVisible(true);
-                            }};
-    switchMemoFile(*m_memos, path, m_schedule->path(), SwitchMode::SaveAndOpen, steps,
-                   BackupPolicy{m_state.locations.programDir, m_state.settings.backUpCount, m_clock.now()});
+    switchMemoFile(*m_memos, path, m_schedule->path(), SwitchMode::SaveAndOpen,
+                   switchSteps([this] { m_state.locations.memoFilePath = m_memos->path(); }), backupPolicy());
 }
 
 void MainHub::restore(const std::string& itemName) {
     if (m_closed) {
         return;
     }
-    const SwitchSteps steps{[this] { m_windows.setTrayVisible(false); },
-                            [this] {
-                                redraw();
-                                m_windows.setBusyCursor(false);
-                                m_windows.setTrayVisible(true);
-                            }};
-    restoreBackup(itemName, *m_schedule, *m_memos, steps,
-                  BackupPolicy{m_state.locations.programDir, m_state.settings.backUpCount, m_clock.now()});
+    restoreBackup(itemName, *m_schedule, *m_memos, switchSteps([this] { redrawAndRest(); }), backupPolicy());
 }
 
 // Shutdown

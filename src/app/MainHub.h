@@ -7,6 +7,7 @@
 #include "reminders/Reminders.h"
 #include "render/DrawState.h"
 #include "render/HitTest.h"
+#include "schedule/FileSwitch.h"
 #include "schedule/ScheduleStore.h"
 #include "settings/Startup.h"
 
@@ -128,7 +129,9 @@ public:
     const StartupState& state() const { return m_state; }
     Settings& settings() { return m_state.settings; }
     ScheduleStore& schedule() { return *m_schedule; }
+    const ScheduleStore& schedule() const { return *m_schedule; }
     MemoStore& memos() { return *m_memos; }
+    const MemoStore& memos() const { return *m_memos; }
     Reminders& reminders() { return *m_reminders; }
     const HubTimers& timers() const { return m_timers; }
     HubTimers& timers() { return m_timers; }
@@ -143,7 +146,7 @@ public:
     // The hints of the three click areas of the title line.
     std::array<std::string, 3> clickAreaHints() const;
     // What the day window shows of a date: its cell's entries, holiday and old-calendar date.
-    DayContents dayContents(DateValue date) const;
+    DayContents dayContents(DateValue date);
     // The base wallpaper as a file path ("" for none).
     std::string baseWallpaperFile() const;
 
@@ -155,6 +158,10 @@ private:
     bool installCalendar();
     void installBase();
     void redraw();
+    void redrawAndRest(); // redraw, then the normal cursor
+    bool adjustForCurrentMonth() const;
+    BackupPolicy backupPolicy() const;
+    SwitchSteps switchSteps(std::function<void()> afterLoad);
     void fail(const std::string& message);
     void sayInstallFailed(const std::string& reason);
 

@@ -270,8 +270,8 @@ MenuInputs TMainForm::menuInputs() const {
     const StartupState& s = m_hub.state();
     return MenuInputs{s.settings,
                       s.locations.programDir,
-                      const_cast<MainHub&>(m_hub).schedule().path(),
-                      const_cast<MainHub&>(m_hub).memos().path(),
+                      m_hub.schedule().path(),
+                      m_hub.memos().path(),
                       m_hub.cutLink(),
                       false,
                       false,
@@ -356,21 +356,28 @@ void TMainForm::command(const MenuEntry& e) {
     }
 }
 
+std::optional<std::string> TMainForm::askDataFile(const QString& title, const QString& kind,
+                                                  const std::string& current) {
+    const QString path = QFileDialog::getOpenFileName(nullptr, title, q(folderOf(current)),
+                                                      kind + QStringLiteral(" (*.dat);;すべてのファイル (*)"));
+    // The program may have ended while the dialog was open.
+    if (path.isEmpty() || m_terminating) {
+        return std::nullopt;
+    }
+    return path.toStdString();
+}
+
 void TMainForm::openScheduleFile() {
-    const QString path = QFileDialog::getOpenFileName(
-        nullptr, QStringLiteral("スケジュールデータを開く"), q(folderOf(m_hub.schedule().path())),
-        QStringLiteral("スケジュールデータ (*.dat);;すべてのファイル (*)"));
-    if (!path.isEmpty() && !m_terminating) {
-        m_hub.switchSchedule(path.toStdString());
+    if (const auto path = askDataFile(QStringLiteral("スケジュールデータを開く"), QStringLiteral("スケジュールデータ"),
+                                      m_hub.schedule().path())) {
+        m_hub.switchSchedule(*path);
     }
 }
 
 void TMainForm::openMemoFile() {
-    const QString path =
-        QFileDialog::getOpenFileName(nullptr, QStringLiteral("メモデータを開く"), q(folderOf(m_hub.memos().path())),
-                                     QStringLiteral("メモデータ (*.dat);;すべてのファイル (*)"));
-    if (!path.isEmpty() && !m_terminating) {
-        m_hub.switchMemo(path.toStdString());
+    if (const auto path =
+            askDataFile(QStringLiteral("メモデータを開く"), QStringLiteral("メモデータ"), m_hub.memos().path())) {
+        m_hub.switchMemo(*path);
     }
 }
 

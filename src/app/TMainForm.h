@@ -103,6 +103,8 @@ private:
     MenuInputs menuInputs() const;
     void CalInputBtnClick();
     void MinimizeBtn2Click();
+    // A data file chosen in the file dialog; nullopt when none was, or the program ended meanwhile.
+    std::optional<std::string> askDataFile(const QString& title, const QString& kind, const std::string& current);
     void openScheduleFile();
     void openMemoFile();
     void help();

@@ -64,4 +64,17 @@ QImage layoutWallpaper(const QImage& picture, WallpaperStyle style, QRgb backgro
     return screen;
 }
 
+QImage readPicture(const std::string& path) {
+    return path.empty() ? QImage() : QImage(QString::fromStdString(path));
+}
+
+bool coverScreen(const std::string& path, int width, int height, QImage* out) {
+    const QImage source = readPicture(path);
+    if (source.isNull()) {
+        return false;
+    }
+    *out = layoutWallpaper(source, WallpaperStyle::Zoom, 0xFF000000, width, height);
+    return true;
+}
+
 } // namespace velmora

@@ -103,15 +103,7 @@ bool HeadlessPlatform::installBaseWallpaper(const std::string& path, std::string
 }
 
 bool HeadlessPlatform::captureDesktop(const std::string& baseWallpaper, QImage* picture) {
-    if (baseWallpaper.empty()) {
-        return false;
-    }
-    const QImage source(QString::fromStdString(baseWallpaper));
-    if (source.isNull()) {
-        return false;
-    }
-    *picture = layoutWallpaper(source, WallpaperStyle::Zoom, 0xFF000000, screenWidth(), screenHeight());
-    return true;
+    return coverScreen(baseWallpaper, screenWidth(), screenHeight(), picture);
 }
 
 bool HeadlessPlatform::openDocument(const std::string& path) {

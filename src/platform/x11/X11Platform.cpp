@@ -79,29 +79,19 @@ private:
 constexpr const char* kStateAtom = "_VELMORA_WALLPAPER";
 constexpr const char* kPixmapAtom = "_VELMORA_PMAP";
 
-std::string stringProperty(::Display* d, Window w, Atom property) {
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    std::string value;
-    if (XGetWindowProperty(d, w, property, 0, 65536, False, AnyPropertyType, &type, &format, &items, &after, &data) ==
-            Success &&
-        data && format == 8) {
-        value.assign(reinterpret_cast<const char*>(data), items);
-    }
-    if (data) {
-        XFree(data);
-    }
-    return value;
+// Our note of what the root picture is.
+void writeNote(::Display* d, Window root, const std::string& kind, const std::string& path) {
+    const std::string note = kind + "\n" + path;
+    XChangeProperty(d, root, XInternAtom(d, kStateAtom, False), XInternAtom(d, "UTF8_STRING", False), 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(note.data()),
+                    static_cast<int>(note.size()));
 }
 
 // The title of a window as a UTF-8 text (_NET_WM_NAME, else WM_NAME).
 std::string windowTitle(::Display* d, Window w) {
-    std::string title = stringProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False));
+    std::string title = textProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False));
     if (title.empty()) {
-        title = stringProperty(d, w, XA_WM_NAME);
+        title = textProperty(d, w, XA_WM_NAME);
     }
     return title;
 }
@@ -186,8 +176,8 @@ bool X11Platform::installBaseWallpaper(const std::string& path, std::string* err
     if (m_desktop != DesktopKind::PlainX) {
         return setDesktopBaseWallpaper(m_desktop, path, runCommand, error);
     }
-    const QImage source = path.empty() ? QImage() : QImage(QString::fromStdString(path));
-    if (source.isNull()) {
+    QImage base;
+    if (!coverScreen(path, m_width, m_height, &base)) {
         // No picture of the user's to put back: the root keeps what it shows,
         // and our calendar there is no longer taken for the wallpaper.
         std::string kind;
@@ -196,8 +186,7 @@ bool X11Platform::installBaseWallpaper(const std::string& path, std::string* err
         }
         return true;
     }
-    return setRootPicture(layoutWallpaper(source, WallpaperStyle::Zoom, 0xFF000000, m_width, m_height), "base", path,
-                          error);
+    return setRootPicture(base, "base", path, error);
 }
 
 std::string X11Platform::currentWallpaper() const {
@@ -216,20 +205,14 @@ bool X11Platform::captureDesktop(const std::string& baseWallpaper, QImage* pictu
         // lay its picture out its way.
         const auto shown = readDesktopWallpaper(m_desktop, runCommand);
         const std::string path = baseWallpaper.empty() && shown ? shown->path : baseWallpaper;
-        const QImage source = path.empty() ? QImage() : QImage(QString::fromStdString(path));
-        *picture = layoutWallpaper(source, shown ? shown->style : WallpaperStyle::Zoom,
+        *picture = layoutWallpaper(readPicture(path), shown ? shown->style : WallpaperStyle::Zoom,
                                    shown ? shown->background : 0xFF000000, m_width, m_height);
         return true;
     }
     std::string kind;
     if (rootPictureIsOurs(&kind, nullptr) && kind != "base") {
         // The root shows one of our calendars: the bare desktop is only known from the user's file.
-        const QImage source = baseWallpaper.empty() ? QImage() : QImage(QString::fromStdString(baseWallpaper));
-        if (source.isNull()) {
-            return false;
-        }
-        *picture = layoutWallpaper(source, WallpaperStyle::Zoom, 0xFF000000, m_width, m_height);
-        return true;
+        return coverScreen(baseWallpaper, m_width, m_height, picture);
     }
     return readRootPicture(picture);
 }
@@ -359,10 +342,7 @@ bool X11Platform::setRootPicture(const QImage& source, const std::string& kind, 
                     1);
     XChangeProperty(d, root, XInternAtom(d, kPixmapAtom, False), XA_PIXMAP, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&pixmap), 1);
-    const std::string note = kind + "\n" + path;
-    XChangeProperty(d, root, XInternAtom(d, kStateAtom, False), XInternAtom(d, "UTF8_STRING", False), 8,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(note.data()),
-                    static_cast<int>(note.size()));
+    writeNote(d, root, kind, path);
     XSetWindowBackgroundPixmap(d, root, pixmap);
     XClearWindow(d, root);
     // The pixmap stays when this connection closes, so the desktop keeps the calendar.
@@ -382,7 +362,7 @@ bool X11Platform::rootPictureIsOurs(std::string* kind, std::string* path) const 
     if (shown == None || shown != retainedPixmap(d, root, XInternAtom(d, kPixmapAtom, False))) {
         return false;
     }
-    const std::string note = stringProperty(d, root, XInternAtom(d, kStateAtom, False));
+    const std::string note = textProperty(d, root, XInternAtom(d, kStateAtom, False));
     const auto newline = note.find('\n');
     if (kind) {
         *kind = note.substr(0, newline);
@@ -398,10 +378,7 @@ void X11Platform::markRootPicture(const std::string& kind, const std::string& pa
     if (!display.d) {
         return;
     }
-    const std::string note = kind + "\n" + path;
-    XChangeProperty(display.d, DefaultRootWindow(display.d), XInternAtom(display.d, kStateAtom, False),
-                    XInternAtom(display.d, "UTF8_STRING", False), 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(note.data()), static_cast<int>(note.size()));
+    writeNote(display.d, DefaultRootWindow(display.d), kind, path);
     XSync(display.d, False);
 }
 

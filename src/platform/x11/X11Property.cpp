@@ -22,4 +22,22 @@ std::vector<unsigned long> windowProperty(Display* display, Window window, Atom 
     return values;
 }
 
+std::string textProperty(Display* display, Window window, Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::string value;
+    if (XGetWindowProperty(display, window, property, 0, 65536, False, AnyPropertyType, &type, &format, &items, &after,
+                           &data) == Success &&
+        data && format == 8) {
+        value.assign(reinterpret_cast<const char*>(data), items);
+    }
+    if (data) {
+        XFree(data);
+    }
+    return value;
+}
+
 } // namespace velmora

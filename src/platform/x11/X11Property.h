@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <string>
 #include <vector>
 
 namespace velmora {
@@ -10,5 +11,8 @@ namespace velmora {
 // empty when the window has no such property.
 std::vector<unsigned long> windowProperty(Display* display, Window window, Atom property, Atom type,
                                           long maxItems = 16);
+
+// An 8-bit property (a string of any type) as bytes; "" when there is none.
+std::string textProperty(Display* display, Window window, Atom property);
 
 } // namespace velmora
