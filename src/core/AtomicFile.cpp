@@ -1,125 +1,299 @@
 #include "core/AtomicFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace velmora {
 
 namespace {
 
-std::string reasonFor(const std::error_code& ec) {
-    switch (static_cast<std::errc>(ec.value())) {
-    case std::errc::no_space_on_device:
+namespace fs = std::filesystem;
+
+std::string writeReason(int err) {
+    switch (err) {
+    case ENOSPC:
+    case EDQUOT:
         return "ディスクの空き容量が足りません";
-    case std::errc::permission_denied:
-    case std::errc::operation_not_permitted:
-    case std::errc::read_only_file_system:
+    case EACCES:
+    case EPERM:
+    case EROFS:
         return "書き込みが許可されていません";
-    case std::errc::no_such_file_or_directory:
-    case std::errc::not_a_directory:
+    case ENOENT:
+    case ENOTDIR:
         return "保存先のフォルダが見つかりません";
     default:
-        return "書き込みに失敗しました (" + ec.message() + ")";
+        return "書き込みに失敗しました (" + std::generic_category().message(err) + ")";
     }
 }
 
-std::string temporaryNameFor(const std::filesystem::path& target) {
+std::string readReason(int err) {
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return "読み込みが許可されていません";
+    case EISDIR:
+        return "ファイルではなくフォルダです";
+    default:
+        return "読み込みに失敗しました (" + std::generic_category().message(err) + ")";
+    }
+}
+
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr std::size_t kTempRandomDigits = 12;
+
+std::string temporaryNameFor(const std::string& target) {
     static std::mt19937_64 random{std::random_device{}()};
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%012llx.tmp", static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
-    return target.string() + suffix;
+    return target + suffix;
+}
+
+// "name.<12 hex digits>.tmp": what temporaryNameFor makes of `name`.
+bool isTemporaryOf(std::string_view candidate, std::string_view name) {
+    if (candidate.size() != name.size() + 1 + kTempRandomDigits + kTempSuffix.size() ||
+        candidate.substr(0, name.size()) != name || candidate[name.size()] != '.' ||
+        candidate.substr(candidate.size() - kTempSuffix.size()) != kTempSuffix) {
+        return false;
+    }
+    for (char c : candidate.substr(name.size() + 1, kTempRandomDigits)) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Temporary files of `target` that a crash left behind. Only those well older
+// than the file just written go: another computer may be writing one of its
+// own right now. Both times come from the same file server's clock.
+void removeLeftovers(const fs::path& target) {
+    struct stat now {};
+    if (::stat(target.c_str(), &now) != 0) {
+        return;
+    }
+    const std::string name = target.filename().string();
+    std::error_code ec;
+    for (fs::directory_iterator it(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string candidate = it->path().filename().string();
+        if (!isTemporaryOf(candidate, name)) {
+            continue;
+        }
+        struct stat left {};
+        if (::lstat(it->path().c_str(), &left) == 0 && S_ISREG(left.st_mode) && left.st_mtime + 60 < now.st_mtime) {
+            ::unlink(it->path().c_str());
+        }
+    }
+}
+
+bool writeAll(int fd, std::string_view bytes, std::size_t limit, int& err) {
+    std::size_t done = 0;
+    const std::size_t total = std::min(bytes.size(), limit);
+    while (done < total) {
+        const ssize_t n = ::write(fd, bytes.data() + done, total - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            err = errno;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (total < bytes.size()) {
+        err = ENOSPC; // the injected fault
+        return false;
+    }
+    return true;
+}
+
+void syncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Rewrites a file with several names in place, so that none of them is cut
+// off; the caller has proved with a full temporary copy that the bytes fit.
+bool rewriteInPlace(const fs::path& target, std::string_view bytes, const std::string& old, int& err) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        err = errno;
+        return false;
+    }
+    bool ok = writeAll(fd, bytes, bytes.size(), err) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+              ::fsync(fd) == 0;
+    if (!ok) {
+        if (!err) {
+            err = errno;
+        }
+        // Put the old content back rather than leave a mixture.
+        int ignored = 0;
+        if (::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, old, old.size(), ignored)) {
+            [[maybe_unused]] const int r = ::ftruncate(fd, static_cast<off_t>(old.size()));
+            ::fsync(fd);
+        }
+    }
+    ::close(fd);
+    return ok;
 }
 
 } // namespace
 
+std::string resolvedTarget(const std::string& path) {
+    fs::path p(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec))) {
+            break;
+        }
+        const fs::path link = fs::read_symlink(p, ec);
+        if (ec) {
+            break;
+        }
+        p = link.is_absolute() ? link : p.parent_path() / link;
+    }
+    return p.lexically_normal().string();
+}
+
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
                          const AtomicWriteOptions& options) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    const fs::path temp(temporaryNameFor(target));
-    const auto fail = [&](const std::error_code& ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
+    const fs::path target(resolvedTarget(path));
+    const fs::path folder = target.parent_path();
+    const auto failWith = [&](const std::string& reason) {
         if (error) {
-            *error = reasonFor(ec);
+            *error = reason;
         }
         return false;
     };
 
     std::error_code ec;
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, ec)) {
-        return fail(std::make_error_code(std::errc::no_such_file_or_directory));
+    if (!fs::is_directory(folder.empty() ? fs::path(".") : folder, ec)) {
+        return failWith(writeReason(ENOENT));
     }
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
     // A file the user made read-only is refused, as it would be on a shared
     // drive, even where the folder would let us replace it.
-    if (fs::exists(target, ec)) {
-        constexpr auto anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-        if ((fs::status(target, ec).permissions() & anyWrite) == fs::perms::none) {
-            if (error) {
-                *error = "読み取り専用のファイルです";
-            }
-            return false;
+    if (exists && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return failWith("読み取り専用のファイルです");
+    }
+    if (exists && !S_ISREG(old.st_mode)) {
+        return failWith("ファイルではありません");
+    }
+
+    const std::string temp = temporaryNameFor(target.string());
+    const mode_t createMode = !exists && options.ownerOnly ? 0600 : 0666;
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+    if (fd < 0) {
+        return failWith(writeReason(errno));
+    }
+    const auto failTemp = [&](int err) {
+        ::unlink(temp.c_str());
+        return failWith(writeReason(err));
+    };
+    int err = 0;
+    // Keep the old file's permissions: a shared file stays readable by the group.
+    bool ok = !exists || ::fchmod(fd, old.st_mode & 07777) == 0;
+    if (!ok) {
+        err = errno;
+    }
+    ok = ok && writeAll(fd, bytes, options.failAfterBytes.value_or(bytes.size()), err);
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        return failTemp(err ? err : EIO);
+    }
+
+    if (exists && old.st_nlink > 1) {
+        const FileRead before = readFile(target.string());
+        if (before.outcome != ReadOutcome::Read) {
+            ::unlink(temp.c_str());
+            return failWith(before.error.empty() ? writeReason(EIO) : before.error);
         }
-    }
-    errno = 0;
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        return fail(std::error_code(errno ? errno : EIO, std::generic_category()));
-    }
-    std::size_t toWrite = bytes.size();
-    bool injected = false;
-    if (options.failAfterBytes && *options.failAfterBytes < toWrite) {
-        toWrite = *options.failAfterBytes;
-        injected = true;
-    }
-    errno = 0;
-    const std::size_t written = toWrite ? std::fwrite(bytes.data(), 1, toWrite, f) : 0;
-    int writeErrno = errno;
-    const bool flushed = std::fflush(f) == 0;
-    if (!flushed && !writeErrno) {
-        writeErrno = errno;
-    }
-    const bool closed = std::fclose(f) == 0;
-    if (!closed && !writeErrno) {
-        writeErrno = errno;
-    }
-    if (injected) {
-        return fail(std::make_error_code(std::errc::no_space_on_device));
-    }
-    if (written != toWrite || !flushed || !closed) {
-        return fail(std::error_code(writeErrno ? writeErrno : EIO, std::generic_category()));
-    }
-    // Keep the old file's permissions: a file made read-only by the user stays so.
-    if (fs::exists(target, ec)) {
-        const auto perms = fs::status(target, ec).permissions();
-        if (!ec) {
-            fs::permissions(temp, perms, ec);
+        const bool rewritten = rewriteInPlace(target, bytes, before.bytes, err);
+        ::unlink(temp.c_str());
+        if (!rewritten) {
+            return failWith(writeReason(err ? err : EIO));
         }
+    } else {
+        if (::rename(temp.c_str(), target.c_str()) != 0) {
+            return failTemp(errno);
+        }
+        syncFolder(folder);
     }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        return fail(ec);
-    }
+    removeLeftovers(target);
     return true;
 }
 
+FileRead readFile(const std::string& path) {
+    FileRead result;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        result.outcome = err == ENOENT || err == ENOTDIR ? ReadOutcome::Missing : ReadOutcome::Failed;
+        if (result.outcome == ReadOutcome::Failed) {
+            result.error = readReason(err);
+        }
+        return result;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        result.outcome = ReadOutcome::Failed;
+        result.error = readReason(EISDIR);
+        return result;
+    }
+    if (st.st_size > 0) {
+        result.bytes.reserve(static_cast<std::size_t>(st.st_size));
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const int err = errno;
+            ::close(fd);
+            result.outcome = ReadOutcome::Failed;
+            result.error = readReason(err);
+            result.bytes.clear();
+            return result;
+        }
+        if (n == 0) {
+            break;
+        }
+        result.bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    result.outcome = ReadOutcome::Read;
+    return result;
+}
+
 std::optional<std::string> readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    FileRead r = readFile(path);
+    if (r.outcome != ReadOutcome::Read) {
         return std::nullopt;
     }
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return s.str();
+    return std::move(r.bytes);
 }
 
 } // namespace velmora

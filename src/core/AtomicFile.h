@@ -7,18 +7,44 @@
 
 namespace velmora {
 
-// Fault injection for tests: the write stops with a failure after this many
-// bytes, as a full disk would.
 struct AtomicWriteOptions {
+    // Fault injection for tests: the write stops with a failure after this
+    // many bytes, as a full disk would.
     std::optional<std::size_t> failAfterBytes;
+    // A file that does not exist yet is created readable and writable by its
+    // owner only (secrets); an existing file always keeps its own mode.
+    bool ownerOnly = false;
 };
 
-// Writes the whole file to a temporary file in the same folder and renames it
-// over `path`, so that a crash or a failed write never leaves a half-written
-// file. On failure the old file is untouched, the temporary file is removed,
-// false is returned and *error (when given) holds a Japanese reason.
+// Writes the whole file to a temporary file beside its real target (symbolic
+// links are followed, so a link to a shared file keeps pointing at it), syncs
+// it and renames it over the target, then syncs the folder, so that a crash
+// or a failed write never leaves a half-written file. A file with several hard
+// links is rewritten in place after the full copy has been written, so every
+// name keeps seeing it. Temporary files a crash left beside the target are
+// removed. On failure the old file is untouched, the temporary file is
+// removed, false is returned and *error (when given) holds a Japanese reason.
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr,
                          const AtomicWriteOptions& options = {});
+
+// The file a path names once symbolic links are followed (the path itself
+// when it is no link); a dangling link gives the path it points to.
+std::string resolvedTarget(const std::string& path);
+
+enum class ReadOutcome {
+    Read,    // the bytes are the whole file
+    Missing, // there is no such file
+    Failed,  // the file exists (or may) but could not be read: never write after this
+};
+
+struct FileRead {
+    ReadOutcome outcome = ReadOutcome::Missing;
+    std::string bytes;
+    std::string error; // Japanese reason when Failed
+};
+
+// Reads a whole file, telling a missing file from one that cannot be read.
+FileRead readFile(const std::string& path);
 
 // Reads a whole file; nullopt when it does not exist or cannot be read.
 std::optional<std::string> readWholeFile(const std::string& path);

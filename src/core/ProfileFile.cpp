@@ -63,10 +63,15 @@ ProfileFile::Line ProfileFile::makeTextLine(std::string text) {
     return line;
 }
 
-bool ProfileFile::load() {
-    const auto bytes = readWholeFile(m_path);
-    parse(bytes ? *bytes : std::string());
-    return bytes.has_value();
+ReadOutcome ProfileFile::load(std::string* error) {
+    FileRead r = readFile(m_path);
+    parse(r.bytes);
+    m_loadFailed = r.outcome == ReadOutcome::Failed;
+    m_loadError = r.error;
+    if (error) {
+        *error = r.error;
+    }
+    return r.outcome;
 }
 
 void ProfileFile::parse(std::string_view bytes) {
@@ -105,7 +110,26 @@ std::size_t ProfileFile::sectionEnd(std::size_t header) const {
     return i;
 }
 
-std::size_t ProfileFile::findKey(std::size_t header, std::string_view key) const {
+std::vector<std::size_t> ProfileFile::sectionHeaders(std::string_view section) const {
+    std::vector<std::size_t> headers;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        if (m_lines[i].kind == Kind::Section && equalsIgnoreCase(m_lines[i].name, section)) {
+            headers.push_back(i);
+        }
+    }
+    return headers;
+}
+
+std::size_t ProfileFile::findKey(std::string_view section, std::string_view key) const {
+    for (std::size_t header : sectionHeaders(section)) {
+        if (const std::size_t i = findKeyIn(header, key); i != npos) {
+            return i;
+        }
+    }
+    return npos;
+}
+
+std::size_t ProfileFile::findKeyIn(std::size_t header, std::string_view key) const {
     const std::size_t end = sectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         if (m_lines[i].kind == Kind::Key && equalsIgnoreCase(m_lines[i].name, key)) {
@@ -116,11 +140,7 @@ std::size_t ProfileFile::findKey(std::size_t header, std::string_view key) const
 }
 
 std::optional<std::string> ProfileFile::read(std::string_view section, std::string_view key) const {
-    const std::size_t header = findSection(section);
-    if (header == npos) {
-        return std::nullopt;
-    }
-    const std::size_t i = findKey(header, key);
+    const std::size_t i = findKey(section, key);
     if (i == npos) {
         return std::nullopt;
     }
@@ -195,35 +215,33 @@ std::vector<std::string> ProfileFile::sectionNames() const {
 
 std::vector<std::string> ProfileFile::keyNames(std::string_view section) const {
     std::vector<std::string> names;
-    const std::size_t header = findSection(section);
-    if (header == npos) {
-        return names;
-    }
-    const std::size_t end = sectionEnd(header);
-    for (std::size_t i = header + 1; i < end; ++i) {
-        if (m_lines[i].kind == Kind::Key) {
-            names.push_back(m_lines[i].name);
+    for (std::size_t header : sectionHeaders(section)) {
+        const std::size_t end = sectionEnd(header);
+        for (std::size_t i = header + 1; i < end; ++i) {
+            if (m_lines[i].kind == Kind::Key) {
+                names.push_back(m_lines[i].name);
+            }
         }
     }
     return names;
 }
 
 NameValueList ProfileFile::readSection(std::string_view section) const {
+    // A second copy of a section (two files pasted together, an old editor)
+    // is read after the first, so that rewriting the section keeps its lines.
     NameValueList list;
-    const std::size_t header = findSection(section);
-    if (header == npos) {
-        return list;
-    }
-    const std::size_t end = sectionEnd(header);
-    for (std::size_t i = header + 1; i < end; ++i) {
-        const Line& l = m_lines[i];
-        if (l.kind != Kind::Key) {
-            continue;
-        }
-        if (trim(l.text).find('=') == npos) {
-            list.appendLine(l.name);
-        } else {
-            list.append(l.name, stripQuotes(l.value));
+    for (std::size_t header : sectionHeaders(section)) {
+        const std::size_t end = sectionEnd(header);
+        for (std::size_t i = header + 1; i < end; ++i) {
+            const Line& l = m_lines[i];
+            if (l.kind != Kind::Key) {
+                continue;
+            }
+            if (trim(l.text).find('=') == npos) {
+                list.appendLine(l.name);
+            } else {
+                list.append(l.name, stripQuotes(l.value));
+            }
         }
     }
     return list;
@@ -242,7 +260,7 @@ bool ProfileFile::writeString(std::string_view section, std::string_view key, st
         m_lines.push_back(makeTextLine(std::move(text)));
         return true;
     }
-    const std::size_t i = findKey(header, key);
+    const std::size_t i = findKey(section, key);
     if (i != npos) {
         // Keep the key's spelling as the file has it.
         m_lines[i] = makeTextLine(m_lines[i].name + "=" + std::string(value));
@@ -266,11 +284,7 @@ void ProfileFile::writeBool(std::string_view section, std::string_view key, bool
 }
 
 void ProfileFile::eraseKey(std::string_view section, std::string_view key) {
-    const std::size_t header = findSection(section);
-    if (header == npos) {
-        return;
-    }
-    for (std::size_t i = findKey(header, key); i != npos; i = findKey(header, key)) {
+    for (std::size_t i = findKey(section, key); i != npos; i = findKey(section, key)) {
         m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(i));
     }
 }
@@ -337,6 +351,12 @@ std::string ProfileFile::bytes() const {
 }
 
 bool ProfileFile::save(std::string* error, const AtomicWriteOptions& options) const {
+    if (m_loadFailed) {
+        if (error) {
+            *error = "ファイルを読み込めなかったため書き込みません（" + m_loadError + "）";
+        }
+        return false;
+    }
     return writeFileAtomically(m_path, bytes(), error, options);
 }
 

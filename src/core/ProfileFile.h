@@ -22,9 +22,11 @@ public:
     ProfileFile() = default;
     explicit ProfileFile(std::string path) : m_path(std::move(path)) {}
 
-    // Reads the file; a missing or unreadable file gives an empty profile.
-    // Returns false when the file could not be read.
-    bool load();
+    // Reads the file. A missing file gives an empty profile. A file that
+    // cannot be read gives an empty profile too, *error a Japanese reason, and
+    // the profile refuses to be saved: what was not read is never written over.
+    ReadOutcome load(std::string* error = nullptr);
+    bool loadFailed() const { return m_loadFailed; }
     // Parses CP932 bytes as the file's content.
     void parse(std::string_view bytes);
 
@@ -32,6 +34,7 @@ public:
     void setPath(std::string path) { m_path = std::move(path); }
 
     // Value of the key with one pair of enclosing quotes removed, or nullopt.
+    // A section that occurs more than once is read as one, in file order.
     std::optional<std::string> read(std::string_view section, std::string_view key) const;
     std::string readString(std::string_view section, std::string_view key, std::string_view fallback) const;
     // Decimal (or "$"/"0x" hexadecimal) integer; the fallback when absent or not a number.
@@ -64,8 +67,8 @@ public:
 
     // The file's content as CP932 bytes with CRLF line ends.
     std::string bytes() const;
-    // Writes the whole file atomically; on failure the old file is intact and
-    // *error holds a Japanese reason.
+    // Writes the whole file atomically; on failure (a load that failed
+    // included) the old file is intact and *error holds a Japanese reason.
     bool save(std::string* error = nullptr, const AtomicWriteOptions& options = {}) const;
 
 private:
@@ -85,10 +88,16 @@ private:
     std::size_t findSection(std::string_view section) const;
     // One past the section's last line (the next header or the end).
     std::size_t sectionEnd(std::size_t header) const;
-    std::size_t findKey(std::size_t header, std::string_view key) const;
+    // The first line of the key in any copy of the section, or npos.
+    std::size_t findKey(std::string_view section, std::string_view key) const;
+    std::size_t findKeyIn(std::size_t header, std::string_view key) const;
+    // Headers of every copy of the section, in file order.
+    std::vector<std::size_t> sectionHeaders(std::string_view section) const;
 
     std::string m_path;
     std::vector<Line> m_lines;
+    bool m_loadFailed = false;
+    std::string m_loadError;
 };
 
 } // namespace velmora

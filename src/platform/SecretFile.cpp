@@ -22,7 +22,7 @@ SecretFile::SecretFile(std::string path) : m_path(path.empty() ? defaultPath() :
 
 std::optional<std::string> SecretFile::secret(const std::string& key) const {
     ProfileFile file(m_path);
-    if (!file.load()) {
+    if (file.load() != ReadOutcome::Read) {
         return std::nullopt;
     }
     auto value = file.read("SECRET", key);
@@ -34,11 +34,11 @@ std::optional<std::string> SecretFile::secret(const std::string& key) const {
 
 void SecretFile::eraseSecret(const std::string& key) {
     ProfileFile file(m_path);
-    if (!file.load()) {
+    if (file.load() != ReadOutcome::Read) {
         return;
     }
     file.eraseKey("SECRET", key);
-    file.save();
+    file.save(nullptr, AtomicWriteOptions{.ownerOnly = true});
     std::error_code ec;
     std::filesystem::permissions(m_path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ec);
 }

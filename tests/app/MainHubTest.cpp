@@ -282,7 +282,7 @@ TEST(MainHubShutdown, TheCloseSavesEverythingAndTheCalendarStaysOnTheDesktop) {
     f.platform.calls.clear();
     f.hub.closeQuery();
     ProfileFile ini(f.home.file("calendar.ini"));
-    ASSERT_TRUE(ini.load());
+    ASSERT_EQ(ini.load(), ReadOutcome::Read);
     EXPECT_EQ(ini.readString("SYSTEM", "PtnStr", ""), "1000010");
     f.hub.destroy();
     EXPECT_TRUE(f.platform.calls.empty()) << "the desktop shows our calendar already";

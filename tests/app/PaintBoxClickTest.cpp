@@ -64,7 +64,7 @@ TEST(PaintBoxClick, ADayOpensItsEntriesUnderTheLockAndReleasesIt) {
     EXPECT_TRUE(f.platform.calls.empty()) << "nothing changed: no redraw";
     // The lock is free again for another computer.
     ProfileFile file(f.hub.schedule().path());
-    ASSERT_TRUE(file.load());
+    ASSERT_EQ(file.load(), ReadOutcome::Read);
     EXPECT_EQ(file.readString("COMPUTER", "UPDATEUSER", "?"), "");
 
     // Another computer holds the file: the day does not open.

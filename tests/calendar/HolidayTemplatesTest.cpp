@@ -95,7 +95,7 @@ struct Installation {
             fs::copy_file(kDataDir / ".." / ".." / "src" / "resources" / name, dir.path() / name);
         }
         ProfileFile ini(dir.file("first.ini"));
-        EXPECT_TRUE(ini.load());
+        EXPECT_EQ(ini.load(), ReadOutcome::Read);
         settings.readStartup(ini, StartupReadContext{dir.dir(), {}, nullptr}, [](const std::string&) { return false; });
         settings.load(ini);
         store.setPath(dir.file("Schedule.dat"));

@@ -47,10 +47,11 @@ TEST(ProfileFile, ReadsWithProfileSemantics) {
     EXPECT_EQ(f.read("system", "dup"), "first");
     EXPECT_EQ(f.read("system", ";skip"), std::nullopt);
     EXPECT_EQ(f.read("system", "jp"), "仕事");
-    EXPECT_EQ(f.read("system", "later"), std::nullopt); // a repeated section is shadowed
+    // A repeated section is read after the first, so a rewrite keeps its lines.
+    EXPECT_EQ(f.read("system", "later"), "hidden");
     EXPECT_EQ(f.read("", "comment"), std::nullopt);
     EXPECT_EQ(f.keyNames("SYSTEM"),
-              (std::vector<std::string>{"Name", "dq", "sq", "half", "mixed", "dup", "DUP", "bare line", "jp"}));
+              (std::vector<std::string>{"Name", "dq", "sq", "half", "mixed", "dup", "DUP", "bare line", "jp", "later"}));
     const NameValueList section = f.readSection("System");
     EXPECT_EQ(section.find("dq"), "quoted"); // each value read as a single key reads
     EXPECT_EQ(section.find("mixed"), "\"a'");
@@ -123,7 +124,7 @@ TEST(ProfileFile, SaveReplacesTheFileOrLeavesItIntact) {
     const std::string path = dir.file("calendar.ini");
     writeBytes(path, "[S]\r\nk=old\r\n");
     ProfileFile f(path);
-    ASSERT_TRUE(f.load());
+    ASSERT_EQ(f.load(), ReadOutcome::Read);
     f.writeString("S", "k", "new");
 
     // A write that breaks off half-way (a full disk) keeps the old file.
@@ -145,7 +146,7 @@ TEST(ProfileFile, SaveReplacesTheFileOrLeavesItIntact) {
     EXPECT_EQ(error, "保存先のフォルダが見つかりません");
 
     ProfileFile missing(dir.file("none.ini"));
-    EXPECT_FALSE(missing.load());
+    EXPECT_EQ(missing.load(), ReadOutcome::Missing);
     EXPECT_EQ(missing.readString("S", "k", "default"), "default");
 }
 

@@ -81,7 +81,7 @@ TEST_F(MemoStoreTest, MissingDataFileTakesTheMemosFromTheScheduleFile) {
     EXPECT_EQ(memoLines(), std::vector<std::string>{"1=MEMO0001.dfm"});
     EXPECT_EQ(store.look("MEMO0001.dfm"), (MemoLook{1, 1, 0, 1}));
     ProfileFile created(memoPath);
-    ASSERT_TRUE(created.load());
+    ASSERT_EQ(created.load(), ReadOutcome::Read);
     EXPECT_EQ(created.read("COMPUTER", "COMPUTER"), "PC-01");
     EXPECT_FALSE(created.hasSection("MEMOFILE"));
     EXPECT_EQ(readBytes(schedulePath), schedule);

@@ -163,7 +163,7 @@ TEST(Settings, SaveWritesEveryWrittenKeyAndReadsBackTheSame) {
     EXPECT_NE(bytes.find(cp932("WEEKNAME='Ｓｕｎ,Ｍｏｎ,Ｔｕｅ,Ｗｅｄ,Ｔｈｕ,Ｆｒｉ,Ｓａｔ'")), std::string::npos);
 
     ProfileFile saved(path);
-    ASSERT_TRUE(saved.load());
+    ASSERT_EQ(saved.load(), ReadOutcome::Read);
     for (const SettingValue& v : first.values(context)) {
         EXPECT_EQ(saved.read(v.section, v.key).has_value(), v.written) << v.section << "/" << v.key;
     }
