@@ -26,13 +26,17 @@ constexpr int leadRow(unsigned char b) {
 // decodes to U+0000).
 extern const std::uint16_t kDecode[kLeadCount][kTrailCount];
 
-// A character that several pairs decode to, and the pair the encoder writes.
-struct Preferred {
+// A character and the pair the encoder writes for it.
+struct CharCode {
     std::uint16_t unicode;
     std::uint16_t code;
 };
-// Sorted by character.
-extern const Preferred kPreferred[];
+// The characters that several pairs decode to, sorted by character.
+extern const CharCode kPreferred[];
 extern const std::size_t kPreferredCount;
+// Characters no pair decodes to that are still written, as their JIS X 0208
+// pair: what Linux input gives for 〜 − ‖ ¢ £ ¬. Sorted by character.
+extern const CharCode kEncodeOnly[];
+extern const std::size_t kEncodeOnlyCount;
 
 } // namespace velmora::cp932::table
