@@ -1,8 +1,11 @@
+#include "../../tools/lunar/Astronomy.h"
+
 #include "calendar/LunarTable.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <vector>
 
 namespace velmora {
@@ -124,6 +127,112 @@ TEST(LunarTable, AgreesWithPublishedAlmanacs) {
     EXPECT_EQ(leapFollows(2025), 6);
     EXPECT_EQ(leapFollows(2033), 11);
     EXPECT_EQ(leapFollows(1970), 0);
+}
+
+// The month starts whose new moon (or, for 2053, whose principal term) lies
+// within a few minutes of JST midnight; the instants are JPL DE431's with the
+// generator's TT - UT. A date off by one here shifts 29 or 30 days of old
+// dates and rokuyou.
+TEST(LunarTable, MonthStartsNearMidnightFollowTheEphemeris) {
+    const struct {
+        const char* name;
+        int lunarYear;
+        int month;
+        int value;
+    } rows[] = {
+        {"new moon 2005-12-02 00:00:56 begins month 11 that day", 2005, 11, 1202},
+        {"new moon 2012-06-20 00:02:05 begins month 5 that day", 2012, 5, 620},
+        {"new moon 2017-02-26 23:58:21 begins month 2 that day", 2017, 2, 226},
+        {"new moon 2044-11-19 23:57:34 begins month 10 that day", 2044, 10, 1119},
+        {"new moon 2051-11-03 23:59:00 begins month 10 that day", 2051, 10, 1103},
+        {"new moon 2074-08-22 23:59:35 begins month 7 that day", 2074, 7, 822},
+        // Once dated on the 13th, with a TT - UT a minute too large.
+        {"new moon 2097-01-14 00:00:40 begins month 12 of lunar 2096 that day", 2096, 12, 114},
+        {"term 300 (大寒) at 2053-01-19 23:59:02 stays in month 11 of lunar 2052", 2052, 11, 1221},
+        {"so month 12 of lunar 2052 begins the day after", 2052, 12, 120},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(row(r.lunarYear)[static_cast<std::size_t>(r.month - 1)], r.value) << r.name;
+    }
+}
+
+// The series behind the table, against an independent ephemeris.
+
+double jdeOfTt(int y, unsigned m, unsigned d, int hour, int minute, double second) {
+    const sys_days day{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}};
+    return 2440587.5 + static_cast<double>(day.time_since_epoch().count()) +
+           (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+}
+
+long long dayNumber(int y, unsigned m, unsigned d) {
+    return sys_days{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}}.time_since_epoch().count();
+}
+
+TEST(LunarAstronomy, NewMoonsWithinTwelveSecondsOfTheEphemeris) {
+    // TT instants of JPL DE431 (apparent geocentric conjunction in longitude).
+    // The series is good to about 17 s at worst; a wrong coefficient of any
+    // but its smallest terms shows here.
+    const struct {
+        int lunation;
+        double jde;
+        const char* name;
+    } rows[] = {
+        {-367, jdeOfTt(1970, 5, 5, 14, 51, 34.8), "1970-05-05"},
+        {-283, jdeOfTt(1977, 2, 18, 3, 37, 39.9), "1977-02-18, 3h37m40s TT by the full lunar theory"},
+        {0, jdeOfTt(2000, 1, 6, 18, 14, 42.3), "2000-01-06"},
+        {290, jdeOfTt(2023, 6, 18, 4, 38, 18.3), "2023-06-18"},
+        {641, jdeOfTt(2051, 11, 3, 15, 0, 34.3), "2051-11-03, the series 11 s late"},
+        {1200, jdeOfTt(2097, 1, 13, 15, 3, 6.5), "2097-01-13"},
+    };
+    for (const auto& r : rows) {
+        EXPECT_NEAR(lunar::newMoonJde(r.lunation), r.jde, 12.0 / 86400.0) << r.name;
+        EXPECT_EQ(lunar::lunationNear(r.jde), r.lunation) << r.name;
+    }
+}
+
+TEST(LunarAstronomy, DeltaTFollowsTheObservedValues) {
+    // TT - UT on 1 January, as observed (IERS).
+    const struct {
+        double year;
+        double seconds;
+        double tolerance;
+    } rows[] = {
+        {1980.0, 50.54, 0.2},
+        {1990.0, 56.86, 0.2},
+        {2000.0, 63.83, 0.2},
+        // The polynomial from 2005 on was fitted before TT - UT levelled off.
+        {2010.0, 66.07, 1.0},
+        {2020.0, 69.36, 2.5},
+    };
+    for (const auto& r : rows) {
+        EXPECT_NEAR(lunar::deltaTSeconds(r.year), r.seconds, r.tolerance) << r.year;
+    }
+    // The pieces meet.
+    for (const double joint : {1986.0, 2005.0}) {
+        EXPECT_NEAR(lunar::deltaTSeconds(std::nextafter(joint, 0.0)), lunar::deltaTSeconds(joint), 0.1) << joint;
+    }
+}
+
+TEST(LunarAstronomy, JstOfNewMoonsAsTheAlmanacsGiveThem) {
+    const struct {
+        double jde; // TT, DE431
+        long long day;
+        double minute;
+        const char* name;
+    } rows[] = {
+        // Published as 13:37 JST.
+        {jdeOfTt(2023, 6, 18, 4, 38, 18.3), dayNumber(2023, 6, 18), 13 * 60 + 37, "2023-06-18"},
+        // Published as 23:58 JST on the 26th.
+        {jdeOfTt(2017, 2, 26, 14, 59, 31.4), dayNumber(2017, 2, 26), 23 * 60 + 58, "2017-02-26"},
+        // 3 min 6 s after midnight in TT; the almanacs put it after midnight
+        // in JST, which a TT - UT of 196 s (the old extrapolation) did not.
+        {jdeOfTt(2097, 1, 13, 15, 3, 6.5), dayNumber(2097, 1, 14), 0.5, "2097-01-14"},
+    };
+    for (const auto& r : rows) {
+        const lunar::JstMoment jst = lunar::toJst(r.jde);
+        EXPECT_EQ(jst.dayNumber, r.day) << r.name;
+        EXPECT_NEAR(jst.minuteOfDay, r.minute, 0.5) << r.name;
+    }
 }
 
 } // namespace

@@ -69,6 +69,27 @@ TEST(OldCalendarDays, DatesRokuyouAndLeapFlags) {
     }
 }
 
+// New moons a minute or less from JST midnight: the day the new moon falls
+// on is day 1, however close to midnight.
+TEST(OldCalendarDays, NewMoonsNextToMidnight) {
+    const struct {
+        const char* date;
+        const char* expected;
+    } rows[] = {
+        // New moon at 00:00:40 JST on the 14th; once dated on the 13th.
+        {"2097/01/13", "11/30,仏滅,0"},
+        {"2097/01/14", "12/01,赤口,0"},
+        {"2097/02/11", "12/29,仏滅,0"},
+        {"2097/02/12", "01/01,先勝,0"},
+        // New moon at 23:59:35 JST on the 22nd, after leap month 6.
+        {"2074/08/21", "06/29,仏滅,1"},
+        {"2074/08/22", "07/01,先勝,0"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(oldDay(row.date), row.expected) << row.date;
+    }
+}
+
 TEST(OldCalendarDays, CoverTheWholeGridOfTheDisplayedMonth) {
     OldCalendarDays days;
     const DateValue march = *parseDate("2023/03/01");

@@ -11,8 +11,9 @@ namespace velmora::lunar {
 // Julian Ephemeris Day of J2000.0.
 inline constexpr double kJ2000 = 2451545.0;
 
-// TT - UT in seconds for a decimal year, from the Espenak-Meeus polynomials
-// (1961..2150; outside that the nearest piece is extrapolated).
+// TT - UT in seconds for a decimal year, from the Espenak-Meeus polynomials;
+// their piece for 2005..2050 serves every later year, and the earliest piece
+// every earlier one.
 double deltaTSeconds(double decimalYear);
 
 // The instant (JDE) of the true new moon with lunation number k; k = 0 is the

@@ -1,6 +1,7 @@
 #include "LunarCalendar.h"
 
 #include "Astronomy.h"
+#include "ReviewedInstants.h"
 
 #include <algorithm>
 #include <chrono>
@@ -57,6 +58,30 @@ void require(bool condition, const std::string& what) {
     }
 }
 
+double minutesFromMidnight(const JstMoment& m) {
+    return std::fmin(m.minuteOfDay, 1440.0 - m.minuteOfDay);
+}
+
+// An event the series puts near a midnight that matters must be reviewed.
+void requireNoReviewNeeded(const JstMoment& series, bool midnightMatters, const std::string& what) {
+    char text[64];
+    std::snprintf(text, sizeof text, " lies %.1f s from JST midnight", minutesFromMidnight(series) * 60.0);
+    require(!midnightMatters || minutesFromMidnight(series) >= kReviewWindowMinutes,
+            what + text + " by the series and has no reviewed instant (tools/lunar/ReviewedInstants.cpp)");
+}
+
+// A reviewed instant stands for the series only where the series needs it,
+// and only close to it; otherwise the list has gone stale or holds a typo.
+double useReviewed(double reviewed, double series, const JstMoment& seriesJst, const std::string& what) {
+    char text[96];
+    std::snprintf(text, sizeof text, ": the reviewed instant lies %.1f s from the series",
+                  (reviewed - series) * 86400.0);
+    require(std::fabs(reviewed - series) * 86400.0 <= kReviewToleranceSeconds, what + text);
+    require(minutesFromMidnight(seriesJst) < kReviewWindowMinutes,
+            what + " has a reviewed instant but lies farther than the window from JST midnight");
+    return reviewed;
+}
+
 bool containsTerm(const LunarMonth& m, int longitude) {
     return std::find(m.termLongitudes.begin(), m.termLongitudes.end(), longitude) != m.termLongitudes.end();
 }
@@ -88,21 +113,24 @@ OldCalendar computeOldCalendar(int firstSolsticeYear, int lastSolsticeYear) {
     const double from = jdeOfCivilDate(firstSolsticeYear, 10, 1);
     const double to = jdeOfCivilDate(lastSolsticeYear + 1, 3, 1);
 
-    const int firstTerm = static_cast<int>(std::floor((from - kEquinox2000Jde) * 12.0 / kTropicalYearDays));
-    const int lastTerm = static_cast<int>(std::ceil((to - kEquinox2000Jde) * 12.0 / kTropicalYearDays));
-    for (int n = firstTerm; n <= lastTerm; ++n) {
-        const int longitude = ((n % 12 + 12) % 12) * 30;
-        const double jde = solarLongitudeJde(longitude, kEquinox2000Jde + n * kTropicalYearDays / 12.0);
-        const JstMoment jst = toJst(jde);
-        cal.terms.push_back({longitude, jde, jst.dayNumber, jst.minuteOfDay});
-    }
-
     for (int k = lunationNear(from); k <= lunationNear(to); ++k) {
-        const double jde = newMoonJde(k);
-        const JstMoment jst = toJst(jde);
+        const double series = newMoonJde(k);
+        const JstMoment seriesJst = toJst(series);
+        const std::string what = "the new moon k=" + std::to_string(k) + " of " + formatDate(seriesJst.dayNumber);
+        const auto reviewed = std::find_if(reviewedNewMoons().begin(), reviewedNewMoons().end(),
+                                           [k](const ReviewedNewMoon& r) { return r.lunation == k; });
         LunarMonth m;
+        m.lunation = k;
+        m.seriesJde = series;
+        m.startJde = series;
+        if (reviewed != reviewedNewMoons().end()) {
+            m.startJde = useReviewed(jdeOf(reviewed->instant), series, seriesJst, what);
+            m.reviewed = true;
+        } else {
+            requireNoReviewNeeded(seriesJst, true, what);
+        }
+        const JstMoment jst = toJst(m.startJde);
         m.startDay = jst.dayNumber;
-        m.startJde = jde;
         m.startMinuteOfDay = jst.minuteOfDay;
         cal.months.push_back(m);
     }
@@ -110,6 +138,49 @@ OldCalendar computeOldCalendar(int firstSolsticeYear, int lastSolsticeYear) {
         const long long length = cal.months[i].startDay - cal.months[i - 1].startDay;
         require(length == 29 || length == 30,
                 "month of " + std::to_string(length) + " days from " + formatDate(cal.months[i - 1].startDay));
+    }
+    auto isMonthStart = [&cal](long long day) {
+        const auto it = std::lower_bound(cal.months.begin(), cal.months.end(), day,
+                                         [](const LunarMonth& m, long long d) { return m.startDay < d; });
+        return it != cal.months.end() && it->startDay == day;
+    };
+
+    // A principal term needs care only next to a month boundary, where
+    // crossing midnight would move it into the other month.
+    std::vector<bool> termReviewUsed(reviewedTerms().size());
+    const int firstTerm = static_cast<int>(std::floor((from - kEquinox2000Jde) * 12.0 / kTropicalYearDays));
+    const int lastTerm = static_cast<int>(std::ceil((to - kEquinox2000Jde) * 12.0 / kTropicalYearDays));
+    for (int n = firstTerm; n <= lastTerm; ++n) {
+        const int longitude = ((n % 12 + 12) % 12) * 30;
+        const double series = solarLongitudeJde(longitude, kEquinox2000Jde + n * kTropicalYearDays / 12.0);
+        const JstMoment seriesJst = toJst(series);
+        const std::string what = "the term " + std::to_string(longitude) + " of " + formatDate(seriesJst.dayNumber);
+        const auto reviewed = std::find_if(reviewedTerms().begin(), reviewedTerms().end(), [&](const ReviewedTerm& r) {
+            return r.longitude == longitude && std::fabs(jdeOf(r.instant) - series) < 2.0;
+        });
+        PrincipalTerm t;
+        t.longitude = longitude;
+        t.seriesJde = series;
+        t.jde = series;
+        if (reviewed != reviewedTerms().end()) {
+            t.jde = useReviewed(jdeOf(reviewed->instant), series, seriesJst, what);
+            t.reviewed = true;
+            termReviewUsed[static_cast<std::size_t>(reviewed - reviewedTerms().begin())] = true;
+        } else {
+            const long long nearestMidnight = seriesJst.dayNumber + (seriesJst.minuteOfDay < 720.0 ? 0 : 1);
+            requireNoReviewNeeded(seriesJst, isMonthStart(nearestMidnight), what);
+        }
+        const JstMoment jst = toJst(t.jde);
+        t.day = jst.dayNumber;
+        t.minuteOfDay = jst.minuteOfDay;
+        cal.terms.push_back(t);
+    }
+    for (std::size_t i = 0; i < termReviewUsed.size(); ++i) {
+        const ReviewedTerm& r = reviewedTerms()[i];
+        const double jde = jdeOf(r.instant);
+        require(termReviewUsed[i] || jde < from || jde > to, "the reviewed term " + std::to_string(r.longitude) +
+                                                                 " of " + std::to_string(r.instant.year) +
+                                                                 " matches no computed term");
     }
 
     // The month a civil day lies in; the last month has no known end.

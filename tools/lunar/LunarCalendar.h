@@ -18,12 +18,17 @@ struct PrincipalTerm {
     double jde = 0.0;         // instant, TT
     long long day = 0;        // JST civil date, days since 1970-01-01
     double minuteOfDay = 0.0; // JST clock time
+    double seriesJde = 0.0;   // the instant by the series, when `jde` is a reviewed one
+    bool reviewed = false;    // `jde` comes from ReviewedInstants
 };
 
 struct LunarMonth {
     long long startDay = 0; // JST civil date of the new moon, days since 1970-01-01
     double startJde = 0.0;
     double startMinuteOfDay = 0.0;   // JST clock time of the new moon
+    int lunation = 0;                // k of newMoonJde
+    double seriesJde = 0.0;          // the new moon by the series, when `startJde` is a reviewed one
+    bool reviewed = false;           // `startJde` comes from ReviewedInstants
     std::vector<int> termLongitudes; // principal terms dated inside the month
     int number = 0;                  // 1..12; 0 outside the numbered spans
     bool leap = false;
@@ -43,7 +48,9 @@ struct OldCalendar {
 // Numbers every month from the winter-solstice month of `firstSolsticeYear` up
 // to (not including) that of `lastSolsticeYear`. Lunar years
 // firstSolsticeYear + 1 .. lastSolsticeYear - 1 come out complete.
-// Throws std::runtime_error when a rule cannot be applied.
+// Throws std::runtime_error when a rule cannot be applied, and when an event
+// that the series put near JST midnight has no reviewed instant (or a
+// reviewed instant matches no such event).
 OldCalendar computeOldCalendar(int firstSolsticeYear, int lastSolsticeYear);
 
 // The month number a principal term names: 270 degrees (winter solstice) is

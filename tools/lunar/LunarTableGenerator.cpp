@@ -4,7 +4,8 @@
 //   velmora-lunar-gen --output FILE   write the table to FILE
 //   velmora-lunar-gen --check FILE    regenerate and compare with FILE byte
 //                                     for byte (both options may be given)
-//   velmora-lunar-gen --report        list the irregular months and the
+//   velmora-lunar-gen --report        list the irregular months, the events
+//                                     dated from reviewed instants and the
 //                                     instants closest to JST midnight
 //
 // Every run first checks the ephemeris against worked examples and the table
@@ -163,6 +164,9 @@ void checkTable(const OldCalendar& cal, const std::map<int, Row>& rows) {
     checkKnownMonth(cal, 2024, 2, 10, 2024, 1, false);
     checkKnownMonth(cal, 2025, 1, 29, 2025, 1, false);
     checkKnownMonth(cal, 2026, 2, 17, 2026, 1, false);
+    // The new moon 40 s after midnight: a TT - UT a minute too large once
+    // dated it on the 13th.
+    checkKnownMonth(cal, 2097, 1, 14, 2096, 12, false);
 
     const Counts counts = checkLayout(cal);
     require(counts.leapRows == kExpectedLeapRows, std::to_string(counts.leapRows) +
@@ -279,13 +283,30 @@ void printReport(const OldCalendar& cal) {
         }
     };
 
+    std::printf("Dated from reviewed instants (series, then reviewed):\n");
+    for (const LunarMonth& m : cal.months) {
+        if (m.reviewed) {
+            const JstMoment series = toJst(m.seriesJde);
+            std::printf("  new moon %s -> %s, %s\n", clockText(series.dayNumber, series.minuteOfDay).c_str(),
+                        clockText(m.startDay, m.startMinuteOfDay).c_str(), monthName(m).c_str());
+        }
+    }
+    for (const PrincipalTerm& t : cal.terms) {
+        if (t.reviewed) {
+            const JstMoment series = toJst(t.seriesJde);
+            std::printf("  term %d %s -> %s\n", t.longitude, clockText(series.dayNumber, series.minuteOfDay).c_str(),
+                        clockText(t.day, t.minuteOfDay).c_str());
+        }
+    }
+
     // Every new moon sets a value of the table, so each one's distance to
     // midnight is a margin.
     std::vector<Event> moons;
     for (const LunarMonth& m : cal.months) {
         if (m.number != 0 && m.lunarYear >= kFirstYear && m.lunarYear <= kLastYear) {
             moons.push_back({std::fmin(m.startMinuteOfDay, 1440.0 - m.startMinuteOfDay),
-                             "new moon " + clockText(m.startDay, m.startMinuteOfDay) + ", " + monthName(m)});
+                             "new moon " + clockText(m.startDay, m.startMinuteOfDay) +
+                                 (m.reviewed ? " (reviewed)" : "") + ", " + monthName(m)});
         }
     }
     printClosest(moons, "New moons closest to JST midnight:");
@@ -301,7 +322,8 @@ void printReport(const OldCalendar& cal) {
             next->lunarYear < kFirstYear || next->lunarYear > kLastYear) {
             continue;
         }
-        const std::string what = "term " + std::to_string(t.longitude) + " " + clockText(t.day, t.minuteOfDay);
+        const std::string what = "term " + std::to_string(t.longitude) + " " + clockText(t.day, t.minuteOfDay) +
+                                 (t.reviewed ? " (reviewed)" : "");
         if (next->startDay == t.day) {
             terms.push_back({t.minuteOfDay, what + ", first day of " + monthName(*next)});
         } else {
