@@ -23,6 +23,12 @@ void printItems(std::ostream& out, const std::vector<RestoreItem>& items, std::s
     }
 }
 
+// backUp gives no reason when there was nothing to copy: the data file is missing.
+void reportFailedBackup(std::ostream& err, const char* what, const std::string& path, const std::string& reason) {
+    err << "velmora-cli: " << what << "をバックアップできませんでした: " << path << ": "
+        << (reason.empty() ? std::string("データファイルがありません") : reason) << "\n";
+}
+
 } // namespace
 
 int runBackup(CliContext& context, const std::vector<std::string>& args) {
@@ -44,20 +50,21 @@ int runBackup(CliContext& context, const std::vector<std::string>& args) {
     if (which != "memo") {
         const BackupSource source{programDir, session.schedule.path(),
                                   session.schedule.section(ScheduleSection::PopupFile)};
-        if (backUp(BackupKind::Schedule, source, policy.backUpCount, policy.now)) {
+        std::string error;
+        if (backUp(BackupKind::Schedule, source, policy.backUpCount, policy.now, &error)) {
             printItems(context.out, restoreMenu(BackupKind::Schedule, programDir, session.schedule.path()), 1);
         } else {
-            context.err << "velmora-cli: スケジュールデータをバックアップできませんでした: " << session.schedule.path()
-                        << "\n";
+            reportFailedBackup(context.err, "スケジュールデータ", session.schedule.path(), error);
             ok = false;
         }
     }
     if (which != "schedule") {
         const BackupSource source{programDir, session.memos.path(), session.memos.memoFiles()};
-        if (backUp(BackupKind::Memo, source, policy.backUpCount, policy.now)) {
+        std::string error;
+        if (backUp(BackupKind::Memo, source, policy.backUpCount, policy.now, &error)) {
             printItems(context.out, restoreMenu(BackupKind::Memo, programDir, session.memos.path()), 1);
         } else {
-            context.err << "velmora-cli: メモデータをバックアップできませんでした: " << session.memos.path() << "\n";
+            reportFailedBackup(context.err, "メモデータ", session.memos.path(), error);
             ok = false;
         }
     }
@@ -97,8 +104,15 @@ int runRestore(CliContext& context, const std::vector<std::string>& args) {
         context.err << "velmora-cli: " << rest[0] << " は使用中のデータファイルのバックアップではありません\n";
         return kFailure;
     }
+    // Checked before the current file is saved and released, so that a
+    // generation that cannot be restored leaves everything as it was.
+    std::string error;
+    if (!restorableDataFile(kind, session.state.locations.programDir, *generationOf(rest[0]), &error)) {
+        context.err << "velmora-cli: " << rest[0] << " から復元できません: " << error << "\n";
+        return kFailure;
+    }
     if (!restoreBackup(rest[0], session.schedule, session.memos, SwitchSteps{}, policyOf(session))) {
-        context.err << "velmora-cli: バックアップから復元できませんでした\n";
+        context.err << "velmora-cli: " << rest[0] << " から復元できませんでした。データファイルは復元されていません\n";
         return kFailure;
     }
     context.out << (kind == BackupKind::Schedule ? session.schedule.path() : session.memos.path()) << "\n";

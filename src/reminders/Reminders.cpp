@@ -3,17 +3,21 @@
 #include "core/DateText.h"
 #include "core/NameValueList.h"
 #include "core/PathText.h"
+#include "core/ProfileFile.h"
 #include "reminders/SupplementCommands.h"
 #include "schedule/EntryList.h"
 #include "schedule/EntryRules.h"
 #include "schedule/ScheduleStore.h"
 #include "settings/Startup.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <set>
 
 namespace velmora {
 
@@ -55,6 +59,53 @@ std::optional<int> colourOf(const std::string& value) {
 bool isRegularFile(const std::string& path) {
     std::error_code ec;
     return fs::is_regular_file(path, ec);
+}
+
+// "POP" + four digits + ".dfm", the only names reminder windows give their
+// saved states; any other file of the folder (a user's "POPUPMenu.dfm") is
+// none of ours.
+bool isStateFileName(std::string_view name) {
+    constexpr std::string_view prefix = "POP";
+    constexpr std::string_view suffix = ".dfm";
+    constexpr std::size_t digits = 4;
+    return name.size() == prefix.size() + digits + suffix.size() && name.starts_with(prefix) &&
+           name.ends_with(suffix) &&
+           std::all_of(name.begin() + prefix.size(), name.begin() + prefix.size() + digits,
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+// The state files the other schedule files ("*.dat") of `folder` name in
+// their POPUPFILE sections, read from disk and never written. Nullopt when one
+// of them cannot be read: its names are unknown, so none may be swept.
+std::optional<std::set<std::string>> namedByOtherScheduleFiles(const std::string& folder, const std::string& ownName) {
+    std::set<std::string> named;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name == ownName || !lowerAscii(name).ends_with(".dat")) {
+            continue;
+        }
+        std::error_code statEc;
+        const fs::file_status status = fs::status(it->path(), statEc);
+        if (status.type() == fs::file_type::none || status.type() == fs::file_type::unknown) {
+            return std::nullopt; // there, but what it is cannot be told (a loop of links)
+        }
+        if (!fs::is_regular_file(status)) {
+            continue; // a folder, a dangling link, a pipe: no schedule file
+        }
+        ProfileFile other(folder + name);
+        if (other.load() == ReadOutcome::Failed) {
+            return std::nullopt;
+        }
+        const NameValueList files = other.readSection("POPUPFILE");
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            named.insert(files.valueAt(i));
+        }
+    }
+    if (ec) {
+        return std::nullopt; // the folder could not be listed to its end
+    }
+    return named;
 }
 
 struct Evaluation {
@@ -350,25 +401,27 @@ std::vector<std::string> Reminders::sweepOrphanStateFiles() {
     if (dir.empty()) {
         return deleted; // no schedule file yet: never sweep the working folder
     }
+    // Several schedule files may share a folder, each with reminder windows
+    // of its own; a file another one names is never an orphan.
+    auto listed = namedByOtherScheduleFiles(dir, fileNameOf(m_c.store.path()));
+    if (!listed) {
+        return deleted;
+    }
     const NameValueList& stateFiles = m_c.store.section(ScheduleSection::PopupFile);
-    const auto listed = [&](const std::string& name) {
-        for (std::size_t i = 0; i < stateFiles.size(); ++i) {
-            if (stateFiles.valueAt(i) == name) {
-                return true;
-            }
-        }
-        return false;
-    };
+    for (std::size_t i = 0; i < stateFiles.size(); ++i) {
+        listed->insert(stateFiles.valueAt(i));
+    }
     std::error_code ec;
     std::vector<std::string> candidates;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() >= 7 && name.starts_with("POP") && name.ends_with(".dfm") && it->is_regular_file(ec)) {
+        std::error_code typeEc;
+        if (isStateFileName(name) && !listed->contains(name) && it->is_regular_file(typeEc)) {
             candidates.push_back(name);
         }
     }
     for (const std::string& name : candidates) {
-        if (!listed(name) && fs::remove(dir + name, ec)) {
+        if (fs::remove(dir + name, ec)) {
             deleted.push_back(name);
         }
     }

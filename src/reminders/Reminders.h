@@ -64,8 +64,10 @@ public:
     // entries included.
     void changeOfDay();
 
-    // At start-up: deletes the saved window states ("POP*.dfm" beside the
-    // schedule file) that no POPUPFILE record names. Returns their names.
+    // At start-up: deletes the saved window states ("POP" + four digits +
+    // ".dfm" beside the schedule file) that no POPUPFILE record names, neither
+    // this file's nor that of another schedule file ("*.dat") of the folder.
+    // Deletes nothing when one of those cannot be read. Returns the names.
     std::vector<std::string> sweepOrphanStateFiles();
 
     // Windows opened in this run and not closed by the editor or the list;

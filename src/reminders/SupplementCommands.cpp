@@ -6,6 +6,9 @@
 #include "reminders/ReminderWindows.h"
 #include "schedule/ScheduleKey.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace velmora {
 
 namespace {
@@ -47,6 +50,23 @@ std::vector<std::string> linesOf(std::string_view text) {
     return lines;
 }
 
+// A secret goes only into a file no other user can read: a new file is
+// created for its owner alone, an existing one loses its group and other
+// permissions first (an owner's read-only mark stays, and still refuses the
+// write). False when the file could not be made private.
+bool writeSecretFile(const std::string& path, std::string_view bytes) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::exists(path, ec)) {
+        fs::permissions(path, fs::perms::group_all | fs::perms::others_all, fs::perm_options::remove, ec);
+        if (ec ||
+            (fs::status(path, ec).permissions() & (fs::perms::group_all | fs::perms::others_all)) != fs::perms::none) {
+            return false;
+        }
+    }
+    return writeFileAtomically(path, bytes, nullptr, AtomicWriteOptions{.ownerOnly = true});
+}
+
 bool startsWithIgnoreCase(std::string_view line, std::string_view prefix) {
     return line.size() >= prefix.size() && equalsIgnoreCase(line.substr(0, prefix.size()), prefix);
 }
@@ -76,10 +96,11 @@ std::string supplementText(const std::string& key, const std::string& folder, Re
     }
     const std::string path = folder + *name;
     if (const auto pending = secrets.secret(key); pending && !pending->empty()) {
-        // The secret is erased only once the file holds it; otherwise it waits
-        // for the next reminder, and this one still runs its commands.
+        // The secret is erased only once the file holds it, privately;
+        // otherwise it waits in the store for the next reminder, and this one
+        // still runs its commands.
         const auto bytes = cp932::fromUtf8(withCrLf(*pending));
-        if (bytes && writeFileAtomically(path, *bytes)) {
+        if (bytes && writeSecretFile(path, *bytes)) {
             secrets.eraseSecret(key);
         }
         return *pending;

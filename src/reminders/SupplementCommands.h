@@ -26,8 +26,11 @@ struct SupplementCommands {
 
 // The supplement text of an entry from its file beside the schedule file
 // (`folder`, with trailing separator): a secret waiting for the entry is
-// written into the file first (CP932, CRLF) and then erased. "" when the key
-// names no file (not one of the four key forms) or the file is missing.
+// written into the file first (CP932, CRLF; the file readable and writable by
+// its owner only) and then erased; when the file cannot be written, or not
+// made private, the secret stays in the store and its text is still returned.
+// "" when the key names no file (not one of the four key forms) or the file
+// is missing.
 std::string supplementText(const std::string& key, const std::string& folder, ReminderSecrets& secrets);
 
 } // namespace velmora

@@ -26,11 +26,15 @@ struct BackupSource {
 };
 
 // Takes a new generation, keeping the newest `backUpCount` (the new one
-// included; values above 9 count as 9). Returns false, touching nothing, when
-// the count is below 1 or the data file is missing; false as well when the
-// generation's "BackUp.txt" or data file could not be written. Side files that
-// cannot be copied are skipped.
-bool backUp(BackupKind kind, const BackupSource& source, int backUpCount, DateValue now);
+// included; values above 9 count as 9). The copy is made in a folder of its
+// own that no menu lists ("BackUp.tmp.*"); only once the data file, the
+// side-file list and "BackUp.txt" (written last) are complete are the oldest
+// generations pruned and the new one renamed into its numbered slot. Side
+// files that cannot be copied are skipped. On failure the partial copy is
+// removed, every older generation stays as it was, false is returned and
+// *error (when given) holds a Japanese reason. False with *error empty: there
+// was nothing to back up (the count is below 1 or the data file is missing).
+bool backUp(BackupKind kind, const BackupSource& source, int backUpCount, DateValue now, std::string* error = nullptr);
 
 // One entry of the restore menu. Only a generation of the file in use may be
 // restored; the others are shown disabled.
@@ -40,7 +44,8 @@ struct RestoreItem {
     bool enabled = false;
 };
 
-// The kind's generations that hold a "BackUp.txt", newest first.
+// The kind's generations that hold a "BackUp.txt" and the data file it names,
+// newest first. A generation without its data file is never offered.
 std::vector<RestoreItem> restoreMenu(BackupKind kind, const std::string& programDir,
                                      const std::string& currentDataFilePath);
 
@@ -48,9 +53,19 @@ std::vector<RestoreItem> restoreMenu(BackupKind kind, const std::string& program
 // with its kind in *kind when given; nullopt for any other name.
 std::optional<int> generationOf(std::string_view itemName, BackupKind* kind = nullptr);
 
-// Copies generation `generation` back over the data file it was taken of and
-// that file's side files. Returns the data file's full path; nullopt when the
-// generation is outside 1..9 or has no "BackUp.txt" naming a data file.
-std::optional<std::string> copyBack(BackupKind kind, const std::string& programDir, int generation);
+// Checks, changing nothing, that generation `generation` can be copied back:
+// its "BackUp.txt" names a data file and the generation holds that file,
+// readable. Returns the full path the data file would be restored to;
+// nullopt with a Japanese reason in *error (when given) otherwise.
+std::optional<std::string> restorableDataFile(BackupKind kind, const std::string& programDir, int generation,
+                                              std::string* error = nullptr);
+
+// Copies generation `generation` back over the data file it was taken of,
+// then that file's side files (a side file that cannot be copied is skipped).
+// Returns the data file's full path. Nullopt, with a Japanese reason in *error
+// (when given), when restorableDataFile refuses the generation or the data
+// file could not be written; nothing in the data folder has changed then.
+std::optional<std::string> copyBack(BackupKind kind, const std::string& programDir, int generation,
+                                    std::string* error = nullptr);
 
 } // namespace velmora

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 using namespace velmora;
 using velmora::test::cp932;
@@ -45,6 +46,44 @@ TEST(ShowReminder, TheSecretMovesIntoTheSupplementFile) {
     f.store.section(ScheduleSection::PopupStat).clear();
     EXPECT_TRUE(f.reminders().showReminder("月次", "MONTH08-00")) << "now from the file";
     EXPECT_EQ(f.windows.launches.size(), 2u);
+}
+
+// A secret moved out of the per-user store once landed in a file every user
+// could read.
+TEST(ShowReminder, AMovedSecretIsReadableByItsOwnerOnly) {
+    namespace fs = std::filesystem;
+    constexpr fs::perms kShared = fs::perms::group_all | fs::perms::others_all;
+    struct Case {
+        const char* name;
+        std::optional<fs::perms> existing; // the supplement file before, with this mode
+        bool moved;
+    };
+    const Case cases[] = {
+        {"a new file", std::nullopt, true},
+        {"a file the group could read and write", fs::perms(0664), true},
+        {"a file everybody could read", fs::perms(0644), true},
+        {"a read-only file keeps the secret in the store", fs::perms(0444), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReminderFixture f;
+        const std::string file = f.home.file("2026120800.hsk");
+        if (c.existing) {
+            writeBytes(file, "old notes\r\n");
+            fs::permissions(file, *c.existing);
+        }
+        f.secrets.values["2026/12/08-00"] = "EXEC ,/bin/vpn,password";
+        EXPECT_TRUE(f.reminders().showReminder("接続", "2026/12/08-00"));
+        EXPECT_EQ(f.windows.launches, (std::vector<Lines>{{"/bin/vpn", "password", "/bin/"}}));
+        EXPECT_EQ(fs::status(file).permissions() & kShared, fs::perms::none);
+        if (c.moved) {
+            EXPECT_EQ(readBytes(file), "EXEC ,/bin/vpn,password");
+            EXPECT_TRUE(f.secrets.values.empty());
+        } else {
+            EXPECT_EQ(readBytes(file), "old notes\r\n");
+            EXPECT_EQ(f.secrets.values.size(), 1u) << "it waits for a writable file";
+        }
+    }
 }
 
 TEST(ShowReminder, OnlyTheFourKeyFormsNameASupplementFile) {
@@ -140,4 +179,43 @@ TEST(ShowReminder, TheSweepDeletesOnlyUnlistedStateFiles) {
         EXPECT_TRUE(std::filesystem::exists(f.home.file(kept))) << kept;
     }
     EXPECT_FALSE(std::filesystem::exists(f.home.file("POP0002.dfm")));
+}
+
+// The sweep once took any "POP*.dfm" for a reminder's saved window, and the
+// windows of every other schedule file in the folder for orphans.
+TEST(ShowReminder, TheSweepTakesOnlyStateFilesNoScheduleFileOfTheFolderNames) {
+    ReminderFixture f;
+    for (const char* name : {"POP0001.dfm", "POP0002.dfm", "POP0003.dfm", "POP0004.dfm", "POP0005.dfm", "POP0006.dfm",
+                             "POPUPMenu.dfm", "POP12345.dfm", "POP001.dfm", "POPabcd.dfm", "POP0007.DFM"}) {
+        writeBytes(f.home.file(name), "x");
+    }
+    f.set(ScheduleSection::PopupFile, "2026/12/08-00", "POP0001.dfm");
+    writeBytes(f.home.file("Schedule.dat"), "[POPUPFILE]\r\n2026/12/08-01=POP0006.dfm\r\n");
+    writeBytes(f.home.file("仕事.dat"),
+               cp932("[DAY]\r\n2026/12/24=\"会議\"\r\n[POPUPFILE]\r\nWEEK3-00=POP0003.dfm\r\n"));
+    writeBytes(f.home.file("OLD.DAT"), "[popupfile]\r\nMONTH08-00=\"POP0004.dfm\"\r\n");
+    writeBytes(f.home.file("notes.txt"), "[POPUPFILE]\r\nWEEK3-00=POP0005.dfm\r\n");
+    std::filesystem::create_directory(f.home.file("Folder.dat"));
+
+    std::vector<std::string> deleted = f.reminders().sweepOrphanStateFiles();
+    std::sort(deleted.begin(), deleted.end());
+    EXPECT_EQ(deleted, (Lines{"POP0002.dfm", "POP0005.dfm", "POP0006.dfm"}))
+        << "this file's names come from memory, not from its copy on disk";
+    for (const char* kept : {"POP0001.dfm", "POP0003.dfm", "POP0004.dfm", "POPUPMenu.dfm", "POP12345.dfm", "POP001.dfm",
+                             "POPabcd.dfm", "POP0007.DFM"}) {
+        EXPECT_TRUE(std::filesystem::exists(f.home.file(kept))) << kept;
+    }
+}
+
+TEST(ShowReminder, AScheduleFileOfTheFolderThatCannotBeReadStopsTheSweep) {
+    ReminderFixture f;
+    writeBytes(f.home.file("POP0002.dfm"), "x");
+    writeBytes(f.home.file("Other.dat"), "[POPUPFILE]\r\nWEEK3-00=POP0003.dfm\r\n");
+    // Its POPUPFILE section cannot be known: a loop of links cannot be opened.
+    std::filesystem::create_symlink("Loop.dat", f.home.file("Loop.dat"));
+    EXPECT_TRUE(f.reminders().sweepOrphanStateFiles().empty());
+    EXPECT_TRUE(std::filesystem::exists(f.home.file("POP0002.dfm")));
+
+    std::filesystem::remove(f.home.file("Loop.dat"));
+    EXPECT_EQ(f.reminders().sweepOrphanStateFiles(), (Lines{"POP0002.dfm"}));
 }

@@ -4,8 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <functional>
+#include <optional>
+#include <set>
 #include <string>
+#include <sys/resource.h>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -20,9 +27,34 @@ DateValue at(int year, int month, int day, int hour, int minute) {
     return DateValue::fromDateTime(year, month, day, hour, minute, 0).value();
 }
 
-class BackupTest : public ::testing::Test {
-protected:
-    BackupTest() {
+// Files written while it lives can grow to `bytes` only and a longer write
+// fails, as on a full disk (root included, unlike a read-only folder).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = SIG_DFL;
+};
+
+constexpr rlim_t kDiskRoom = 64 * 1024;
+
+// A program folder with a schedule file and two reminder files beside it.
+struct BackupHome {
+    BackupHome() {
         fs::create_directories(tmp.path() / "Schedule");
         writeBytes(dataPath(), "schedule data");
         writeBytes(tmp.path() / "Schedule" / "Pop1.dfm", "pop one");
@@ -42,10 +74,37 @@ protected:
         writeBytes(generation(n) / "marker", marker);
     }
 
+    std::string popPath(const char* name) const { return (tmp.path() / "Schedule" / name).string(); }
+    // Everything in the kind's backup folder, by name.
+    std::set<std::string> backupFolderEntries(const char* kind = "SBK") const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(tmp.path() / kind)) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+    // Three generations of three versions of the schedule file.
+    void makeThreeBackups() {
+        for (int n = 1; n <= 3; ++n) {
+            writeBytes(dataPath(), "version " + std::to_string(n));
+            ASSERT_TRUE(backUp(BackupKind::Schedule, source, 3, at(2026, 12, n, 9, 0)));
+        }
+    }
+
     TempDir tmp;
     BackupSource source;
     const DateValue now = at(2026, 12, 8, 10, 30);
 };
+
+class BackupTest : public ::testing::Test, public BackupHome {};
+
+std::vector<std::string> namesOf(const std::vector<RestoreItem>& items) {
+    std::vector<std::string> names;
+    for (const RestoreItem& item : items) {
+        names.push_back(item.name + " " + item.caption);
+    }
+    return names;
+}
 
 TEST_F(BackupTest, DropsTheOldestAndRenumbersTheSurvivors) {
     makeGeneration(1, "old1");
@@ -185,6 +244,126 @@ TEST_F(BackupTest, SideFileNamesThatLeaveTheFolderAreSkipped) {
     EXPECT_FALSE(fs::exists(tmp.path() / "evil.dfm"));
     EXPECT_FALSE(fs::exists(tmp.path() / "Schedule" / "sub"));
     EXPECT_EQ(readBytes(tmp.path() / "Schedule" / "Pop1.dfm"), "pop one");
+}
+
+// Three full disks once left three generations holding no data, all of them
+// still offered for a restore.
+TEST(BackupFailure, AFailedBackupKeepsEveryOlderGenerationAndLeavesNoPartialCopy) {
+    struct Case {
+        const char* name;
+        std::function<void(BackupHome&)> prepare;
+    };
+    const Case cases[] = {
+        {"the data file is a folder",
+         [](BackupHome& h) {
+             fs::remove(h.dataPath());
+             fs::create_directory(h.dataPath());
+         }},
+        {"the disk fills up while the data file is copied",
+         [](BackupHome& h) { writeBytes(h.dataPath(), std::string(4 * kDiskRoom, 'x')); }},
+        {"the disk fills up while the side-file list is written",
+         [](BackupHome& h) {
+             for (int i = 0; i < 4000; ++i) {
+                 h.source.sideFiles.append("2026/12/08-" + std::to_string(i), "POP0001.dfm");
+             }
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BackupHome h;
+        h.makeThreeBackups();
+        const auto menuBefore = namesOf(restoreMenu(BackupKind::Schedule, h.tmp.dir(), h.dataPath()));
+        ASSERT_EQ(menuBefore.size(), 3u);
+        c.prepare(h);
+
+        std::string error;
+        bool done = true;
+        {
+            const FileSizeLimit fullDisk(kDiskRoom);
+            done = backUp(BackupKind::Schedule, h.source, 3, h.now, &error);
+        }
+        EXPECT_FALSE(done);
+        EXPECT_FALSE(error.empty()) << "a failed backup says why";
+        EXPECT_EQ(h.backupFolderEntries(), (std::set<std::string>{"BackUp1", "BackUp2", "BackUp3"}))
+            << "no partial copy is left anywhere";
+        for (int n = 1; n <= 3; ++n) {
+            EXPECT_EQ(readBytes(h.generation(n) / "Schedule.dat"), "version " + std::to_string(n)) << n;
+        }
+        EXPECT_EQ(namesOf(restoreMenu(BackupKind::Schedule, h.tmp.dir(), h.dataPath())), menuBefore);
+    }
+}
+
+TEST_F(BackupTest, CopiesACrashLeftBehindGoOnlyWhenTheyAreOld) {
+    makeThreeBackups();
+    const fs::path stale = tmp.path() / "SBK" / "BackUp.tmp.0123456789ab";
+    const fs::path running = tmp.path() / "SBK" / "BackUp.tmp.ba9876543210";
+    for (const fs::path& p : {stale, running}) {
+        fs::create_directory(p);
+        writeBytes(p / "Schedule.dat", "partial");
+        writeBytes(p / "BackUp.txt", "SchFile=Schedule\\Schedule.dat\r\nDATE=2026/12/08 10:30\r\n");
+    }
+    fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::hours(2));
+    ASSERT_TRUE(backUp(BackupKind::Schedule, source, 3, now));
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(running)) << "another backup may be writing it";
+    EXPECT_EQ(restoreMenu(BackupKind::Schedule, tmp.dir(), dataPath()).size(), 3u);
+}
+
+TEST_F(BackupTest, OnlyGenerationsHoldingTheirDataFileAreOffered) {
+    makeThreeBackups();
+    fs::remove(generation(2) / "Schedule.dat");
+    fs::remove(generation(1) / "Schedule.dat");
+    fs::create_directory(generation(1) / "Schedule.dat");
+    const auto items = restoreMenu(BackupKind::Schedule, tmp.dir(), dataPath());
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].name, "BUSch3");
+    EXPECT_TRUE(items[0].enabled);
+
+    EXPECT_EQ(restorableDataFile(BackupKind::Schedule, tmp.dir(), 3), dataPath());
+    for (int n : {0, 1, 2, 4, 10}) {
+        std::string error;
+        EXPECT_EQ(restorableDataFile(BackupKind::Schedule, tmp.dir(), n, &error), std::nullopt) << n;
+        EXPECT_FALSE(error.empty()) << n;
+    }
+    EXPECT_EQ(readBytes(dataPath()), "version 3") << "the check changes nothing";
+}
+
+TEST_F(BackupTest, ACopyBackThatCannotRestoreTheDataFileChangesNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(BackupTest&)> spoil;
+        bool fullDisk;
+    };
+    const Case cases[] = {
+        {"the generation lost its data file", [](BackupTest& t) { fs::remove(t.generation(1) / "Schedule.dat"); },
+         false},
+        {"the disk fills up while the data file is written back",
+         [](BackupTest& t) { writeBytes(t.generation(1) / "Schedule.dat", std::string(4 * kDiskRoom, 'x')); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(tmp.path() / "SBK");
+        writeBytes(dataPath(), "schedule data");
+        writeBytes(popPath("Pop1.dfm"), "pop one");
+        ASSERT_TRUE(backUp(BackupKind::Schedule, source, 3, now));
+        writeBytes(dataPath(), "edited later");
+        writeBytes(popPath("Pop1.dfm"), "edited pop");
+        writeBytes(popPath("Pop1.$$$"), "unsaved");
+        c.spoil(*this);
+
+        std::string error;
+        std::optional<FileSizeLimit> limit;
+        if (c.fullDisk) {
+            limit.emplace(kDiskRoom);
+        }
+        const auto restored = copyBack(BackupKind::Schedule, tmp.dir(), 1, &error);
+        limit.reset();
+        EXPECT_EQ(restored, std::nullopt);
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(readBytes(dataPath()), "edited later");
+        EXPECT_EQ(readBytes(popPath("Pop1.dfm")), "edited pop") << "no side file of another generation";
+        EXPECT_EQ(readBytes(popPath("Pop1.$$$")), "unsaved");
+    }
 }
 
 } // namespace
