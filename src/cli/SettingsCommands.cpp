@@ -10,7 +10,13 @@ int runSettings(CliContext& context, const std::vector<std::string>& args) {
     noArguments(rest);
 
     StartupState state = context.startUp();
-    loadSettings(state);
+    std::string readError;
+    const bool read = loadSettings(state, &readError);
+    if (!read) {
+        // The dump then shows the defaults, not the file: say so, and fail.
+        context.err << "velmora-cli: 設定ファイルを読み込めませんでした: " << state.locations.settingsPath << ": "
+                    << readError << "\n";
+    }
     for (const SettingValue& v : state.settings.values(state.saveContext())) {
         context.out << v.section << '\t' << v.key << '\t' << v.value << '\n';
     }
@@ -22,7 +28,7 @@ int runSettings(CliContext& context, const std::vector<std::string>& args) {
             return kFailure;
         }
     }
-    return kOk;
+    return read ? kOk : kFailure;
 }
 
 int runPaths(CliContext& context, const std::vector<std::string>& args) {

@@ -45,13 +45,15 @@ std::string pathFromSetting(std::string_view stored) {
 }
 
 std::string absolutePath(std::string_view baseDir, std::string_view path) {
-    std::filesystem::path p(pathFromSetting(path));
+    const std::string own = pathFromSetting(path);
+    std::filesystem::path p(own);
     if (p.is_relative()) {
         p = std::filesystem::path(std::string(baseDir)) / p;
     }
     std::string s = p.lexically_normal().string();
-    // A network path keeps its leading double slash.
-    if (isNetworkPath(path) && !isNetworkPath(s)) {
+    // A network path keeps its leading double slash, whichever separators
+    // it was stored with ("\\server\share" as well as "//server/share").
+    if (isNetworkPath(own) && !isNetworkPath(s)) {
         s.insert(s.begin(), '/');
     }
     return s;

@@ -10,7 +10,8 @@ namespace velmora {
 // paths keep this system's form.
 
 // The stored form of a path read back into this system's form: "\" in a
-// relative path becomes "/".
+// path not starting with "/" becomes "/" (a relative path, or a network path
+// "\\server\share\x.dat", which becomes "//server/share/x.dat").
 std::string pathFromSetting(std::string_view stored);
 
 // `path` relative to `baseDir` (a folder with a trailing separator), with
@@ -20,7 +21,7 @@ std::string pathFromSetting(std::string_view stored);
 std::string relativeSettingPath(std::string_view baseDir, std::string_view path);
 
 // `path` made absolute against `baseDir` when relative, with "." and ".."
-// steps removed lexically.
+// steps removed lexically; a network path keeps its leading "//".
 std::string absolutePath(std::string_view baseDir, std::string_view path);
 
 // The folder part of a path with its trailing separator ("" when none).

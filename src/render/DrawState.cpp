@@ -2,6 +2,7 @@
 
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace velmora {
@@ -12,11 +13,14 @@ std::string dayNumberText(int day) {
     return buffer;
 }
 
-Margins marginsFor(const Settings& s) {
-    if (s.calenFlag == 1) {
-        return Margins{s.yohakuT2, s.yohakuB2, s.yohakuL2, s.yohakuR2};
-    }
-    return Margins{s.yohakuT, s.yohakuB, s.yohakuL, s.yohakuR};
+Margins marginsFor(const Settings& s, int width, int height) {
+    const bool several = s.calenFlag == 1;
+    // A margin beyond the picture on either side means nothing, and an area
+    // many pictures tall would make the fitting of the date numbers try every
+    // size down from its height.
+    const auto within = [](int margin, int size) { return std::clamp(margin, -size, size); };
+    return Margins{within(several ? s.yohakuT2 : s.yohakuT, height), within(several ? s.yohakuB2 : s.yohakuB, height),
+                   within(several ? s.yohakuL2 : s.yohakuL, width), within(several ? s.yohakuR2 : s.yohakuR, width)};
 }
 
 namespace {

@@ -12,14 +12,15 @@ struct CalendarState;
 class ScheduleStore;
 struct Settings;
 
-// The margins in force: the several-months set when that view is shown.
+// The margins in force: the several-months set when that view is shown, each
+// held within the picture's width or height (either way).
 struct Margins {
     int top = 0;
     int bottom = 0;
     int left = 0;
     int right = 0;
 };
-Margins marginsFor(const Settings& settings);
+Margins marginsFor(const Settings& settings, int width, int height);
 
 // One month block of the several-months view, for the clicks on it.
 struct MonthBlock {

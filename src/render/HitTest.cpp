@@ -1,7 +1,7 @@
 #include "render/HitTest.h"
 
 #include "core/DateText.h"
-#include "settings/Settings.h"
+#include "settings/DrawingSettings.h"
 
 #include <cmath>
 #include <cstdint>
@@ -23,7 +23,7 @@ bool isCurrentMonth(DateValue month, DateValue now) {
 class Hit {
 public:
     explicit Hit(const HitInput& input)
-        : in(input), s(input.settings), st(input.state), month(input.displayMonth.startOfMonth()) {
+        : in(input), s(drawingSettings(input.settings)), st(input.state), month(input.displayMonth.startOfMonth()) {
         result.adjust = input.adjust;
     }
 
@@ -50,7 +50,8 @@ private:
     HitResult gridSingle();
 
     const HitInput& in;
-    const Settings& s;
+    // As the pass that drew the picture read them.
+    const Settings s;
     const DrawState& st;
     const DateValue month;
     HitResult result;

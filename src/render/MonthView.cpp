@@ -103,7 +103,7 @@ void drawFrame(Canvas& canvas, const RenderInputs& in, DrawState& state) {
     const bool monthView = s.calenFlag != 1;
     const int W = canvas.width();
     const int H = canvas.height();
-    state.margins = marginsFor(s);
+    state.margins = marginsFor(s, W, H);
     state.printMode = print;
     state.year = in.displayMonth.year();
     state.month = in.displayMonth.month();

@@ -368,13 +368,15 @@ bool isAllDigits(std::string_view s) {
 // keys 0, 1, ...; any numbered key is expanded, so an eleventh entry ("10")
 // is not left as a "key=value" line masquerading as a path.
 std::vector<std::string> readRecentFiles(const ProfileFile& file, std::string_view section,
-                                         const StartupReadContext& context) {
+                                         const StartupReadContext& context,
+                                         std::map<std::string, std::string>& storedTexts) {
     std::vector<std::string> paths;
     const NameValueList lines = file.readSection(section);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (isAllDigits(lines.name(i))) {
             const std::string v = lines.valueAt(i);
             paths.push_back(context.expandPath ? context.expandPath(v) : absolutePath(context.programDir, v));
+            storedTexts.emplace(paths.back(), v);
         } else {
             paths.push_back(lines.line(i));
         }
@@ -382,14 +384,30 @@ std::vector<std::string> readRecentFiles(const ProfileFile& file, std::string_vi
     return paths;
 }
 
-std::string relativeRecent(const std::string& programDir, const std::string& path) {
+// The text a recent file is written as: as the user wrote it while the entry
+// is one read from the file, else relative to the program folder.
+std::string recentEntryText(const Settings& s, const std::string& programDir, const std::string& path) {
+    if (const auto stored = s.recentFileTexts.find(path); stored != s.recentFileTexts.end()) {
+        return stored->second;
+    }
     return path.find('=') != std::string::npos && path.front() != '/' ? path : relativeSettingPath(programDir, path);
 }
 
+bool isBareLine(const NameValueList& list, std::size_t i) {
+    return list.line(i).find('=') == std::string::npos;
+}
+
+// A line without "=" is listed under its whole text, with no value.
 void appendList(std::vector<SettingValue>& out, const char* section, const NameValueList& list, bool written,
                 bool numbered) {
     for (std::size_t i = 0; i < list.size(); ++i) {
-        out.push_back({section, numbered ? std::to_string(i) : list.name(i), list.valueAt(i), written});
+        std::string key = list.name(i);
+        if (numbered) {
+            key = std::to_string(i);
+        } else if (isBareLine(list, i)) {
+            key = list.line(i);
+        }
+        out.push_back({section, std::move(key), list.valueAt(i), written});
     }
 }
 
@@ -433,8 +451,9 @@ void Settings::readStartup(const ProfileFile& file, const StartupReadContext& co
 
     holidayList = file.readSection("HOLIDAY");
     defaultColours = file.readSection("DefColor");
-    recentScheduleFiles = readRecentFiles(file, "SCHFILE", context);
-    recentMemoFiles = readRecentFiles(file, "MEMODATA", context);
+    recentFileTexts.clear();
+    recentScheduleFiles = readRecentFiles(file, "SCHFILE", context, recentFileTexts);
+    recentMemoFiles = readRecentFiles(file, "MEMODATA", context, recentFileTexts);
 }
 
 void Settings::load(const ProfileFile& file) {
@@ -502,10 +521,12 @@ std::vector<SettingValue> Settings::values(const SaveContext& context) const {
     appendList(out, "HOLIDAY", holidayList, false, false);
     appendList(out, "DefColor", defaultColours, true, true);
     for (std::size_t i = 0; i < recentScheduleFiles.size(); ++i) {
-        out.push_back({"SCHFILE", std::to_string(i), relativeRecent(context.programDir, recentScheduleFiles[i]), true});
+        out.push_back(
+            {"SCHFILE", std::to_string(i), recentEntryText(*this, context.programDir, recentScheduleFiles[i]), true});
     }
     for (std::size_t i = 0; i < recentMemoFiles.size(); ++i) {
-        out.push_back({"MEMODATA", std::to_string(i), relativeRecent(context.programDir, recentMemoFiles[i]), true});
+        out.push_back(
+            {"MEMODATA", std::to_string(i), recentEntryText(*this, context.programDir, recentMemoFiles[i]), true});
     }
     appendList(out, "MENUOPT", menuOptions, true, false);
     return out;
@@ -513,6 +534,10 @@ std::vector<SettingValue> Settings::values(const SaveContext& context) const {
 
 bool Settings::save(ProfileFile& file, const SaveContext& context, std::string* error,
                     const AtomicWriteOptions& options) const {
+    if (file.loadFailed()) {
+        // What could not be read (HOLIDAY, keys of other versions) would be lost.
+        return file.save(error, options);
+    }
     const std::vector<SettingValue> all = values(context);
     const auto find = [&](std::string_view section, std::string_view key) -> const SettingValue* {
         for (const SettingValue& v : all) {
@@ -534,17 +559,20 @@ bool Settings::save(ProfileFile& file, const SaveContext& context, std::string* 
             bad = v.section + "/" + v.key;
         }
     };
-    const auto putList = [&](std::string_view section) {
+    const auto writeList = [&](std::string_view section, const NameValueList& lines) {
         file.eraseSection(section);
+        if (!lines.empty() && !file.writeSection(section, lines) && bad.empty()) {
+            bad = std::string(section);
+        }
+    };
+    const auto putList = [&](std::string_view section) {
         NameValueList lines;
         for (const SettingValue& v : all) {
             if (v.section == section) {
                 lines.append(v.key, v.value);
             }
         }
-        if (!lines.empty() && !file.writeSection(section, lines) && bad.empty()) {
-            bad = std::string(section);
-        }
+        writeList(section, lines);
     };
 
     for (const SettingValue& v : all) {
@@ -553,7 +581,9 @@ bool Settings::save(ProfileFile& file, const SaveContext& context, std::string* 
             put(v);
         }
     }
-    for (const char* section : {"MENUOPT", "DefColor", "SCHFILE", "MEMODATA"}) {
+    // MENUOPT goes back as held, a line without "=" included.
+    writeList("MENUOPT", menuOptions);
+    for (const char* section : {"DefColor", "SCHFILE", "MEMODATA"}) {
         putList(section);
     }
     for (const SettingValue& v : all) {

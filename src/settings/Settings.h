@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -66,8 +67,8 @@ struct Settings {
     // Every setting in section and table order, with the values the save writes.
     std::vector<SettingValue> values(const SaveContext& context) const;
     // Writes every written key into `file` (as loaded from disk) and saves it
-    // atomically. On failure nothing is written, false is returned and *error
-    // holds a Japanese reason.
+    // atomically. On failure (a file whose load failed included) nothing is
+    // written, false is returned and *error holds a Japanese reason.
     bool save(ProfileFile& file, const SaveContext& context, std::string* error = nullptr,
               const AtomicWriteOptions& options = {}) const;
 
@@ -112,6 +113,10 @@ struct Settings {
     std::vector<std::string> recentScheduleFiles; // SCHFILE, full paths, current first
     std::vector<std::string> recentMemoFiles;     // MEMODATA
     NameValueList menuOptions;                    // MENUOPT: caption=OFF hides a tray item
+    // Full path of a recent file -> the text SCHFILE or MEMODATA held for it.
+    // An entry still in the lists is written back as the user wrote it, which
+    // making its path relative again cannot always give ("\\server\share\x.dat").
+    std::map<std::string, std::string> recentFileTexts;
 };
 
 } // namespace velmora

@@ -24,6 +24,14 @@ bool fileExists(const std::string& path) {
     return fs::is_regular_file(path, ec);
 }
 
+// Only a name that certainly names nothing: a settings file that is there but
+// cannot be looked at (no permission, a loop of links) is the user's, never
+// to be replaced by the template.
+bool certainlyMissing(const std::string& path) {
+    std::error_code ec;
+    return fs::status(path, ec).type() == fs::file_type::not_found;
+}
+
 void ensureFolder(const std::string& folder) {
     std::error_code ec;
     // A folder that cannot be made shows up later as a file that cannot be saved.
@@ -82,10 +90,12 @@ StartupState runStartup(const StartupEnvironment& env) {
 
     loc.settingsPath = loc.programDir + "calendar.ini";
     const std::string firstIni = loc.programDir + "first.ini";
-    std::error_code ec;
-    if (!fs::exists(loc.settingsPath, ec) && fileExists(firstIni)) {
+    if (certainlyMissing(loc.settingsPath) && fileExists(firstIni)) {
+        std::error_code ec;
         fs::copy_file(firstIni, loc.settingsPath, fs::copy_options::skip_existing, ec);
     }
+    // A settings file that cannot be read gives the defaults here; the save
+    // refuses to write over it.
     ProfileFile file(loc.settingsPath);
     file.load();
 
@@ -126,10 +136,13 @@ StartupState runStartup(const StartupEnvironment& env) {
     return state;
 }
 
-void loadSettings(StartupState& state) {
+bool loadSettings(StartupState& state, std::string* error) {
     ProfileFile file(state.locations.settingsPath);
-    file.load();
+    if (file.load(error) == ReadOutcome::Failed) {
+        return false;
+    }
     state.settings.load(file);
+    return true;
 }
 
 SaveContext StartupState::saveContext() const {

@@ -68,14 +68,18 @@ struct StartupState {
 // memo data files with their fall-back folders, the start-up settings read
 // with the recent-file lists made full paths, the base-wallpaper check, the
 // bitmap paths and the dates. Nothing is reported: missing or unreadable files
-// give the defaults.
+// give the defaults. A settings file that exists but cannot be read is never
+// replaced by "first.ini".
 StartupState runStartup(const StartupEnvironment& environment);
 
-// The settings load (again after each use of the options dialog).
-void loadSettings(StartupState& state);
+// The settings load (again after each use of the options dialog). When the
+// file exists but cannot be read, the settings in memory stay as they were
+// and false comes back with a Japanese reason in *error.
+bool loadSettings(StartupState& state, std::string* error = nullptr);
 
 // Saves the settings into the settings file as it stands on disk. False, with
-// a Japanese reason in *error, when it cannot be written; the old file is intact.
+// a Japanese reason in *error, when it cannot be written or cannot be read
+// (what could not be read is never written over); the old file is intact.
 bool saveSettings(const StartupState& state, std::string* error);
 
 // The full path of a data-file name from the settings: relative names are

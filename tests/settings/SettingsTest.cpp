@@ -192,6 +192,57 @@ TEST(Settings, SavingALegacyFileKeepsWhatTheProgramDoesNotOwn) {
     EXPECT_EQ(valuesOf(readBoth(path, dir.dir()), context), valuesOf(s, context));
 }
 
+// Past faults: a MENUOPT line without "=" came back as "=", and a recent file
+// "\\server\share\x.dat" as "/server/share/x.dat".
+TEST(Settings, LinesTheProgramOnlyHoldsComeBackAsTheUserWroteThem) {
+    TempDir dir;
+    const std::string path = dir.file("calendar.ini");
+    std::filesystem::copy_file(VELMORA_TEST_DATA_DIR "/settings/kept-lines-calendar.ini", path);
+    Settings s = readBoth(path, dir.dir());
+    // In memory a share is a network path, not a folder below the root.
+    EXPECT_EQ(s.recentScheduleFiles,
+              (std::vector<std::string>{"//server/share/x.dat", dir.dir() + "Schedule/Work.dat"}));
+    EXPECT_EQ(s.recentMemoFiles, std::vector<std::string>{"//server/share/Memo.dat"});
+    EXPECT_NE(s.menuOptions.value("ヘルプ"), "OFF");
+
+    // The user opened another file: it goes first and is written relative.
+    s.recentScheduleFiles.insert(s.recentScheduleFiles.begin(), dir.dir() + "Schedule/New.dat");
+    const SaveContext context = contextFor(dir.dir());
+    const Values v = valuesOf(s, context);
+    EXPECT_EQ(v.at("MENUOPT/ヘルプ"), "") << "listed under its own text";
+    ProfileFile file(path);
+    file.load();
+    std::string error;
+    ASSERT_TRUE(s.save(file, context, &error)) << error;
+
+    ProfileFile saved(path);
+    ASSERT_EQ(saved.load(), ReadOutcome::Read);
+    EXPECT_EQ(saved.readSection("MENUOPT").lines(), (std::vector<std::string>{"ヘルプ", "メモを作成する=OFF"}));
+    EXPECT_EQ(saved.readSection("SCHFILE").lines(),
+              (std::vector<std::string>{"0=Schedule\\New.dat", "1=\\\\server\\share\\x.dat", "2=Schedule\\Work.dat"}));
+    EXPECT_EQ(saved.readSection("MEMODATA").lines(), std::vector<std::string>{"0=\\\\server\\share\\Memo.dat"});
+    const std::string bytes = readBytes(path);
+    EXPECT_NE(bytes.find(cp932("\r\nヘルプ\r\n")), std::string::npos);
+    EXPECT_EQ(bytes.find("\r\n=\r\n"), std::string::npos);
+    EXPECT_EQ(saved.read("SYSTEM", "UnknownKey"), "keep me");
+    EXPECT_EQ(saved.readSection("HOLIDAY").lines(), (std::vector<std::string>{"01/01=元日", "11/23=勤労感謝の日"}));
+    // Read again, the file gives what was saved.
+    EXPECT_EQ(valuesOf(readBoth(path, dir.dir()), context), v);
+}
+
+TEST(Settings, ASaveOverAFileWhoseReadFailedWritesNothing) {
+    TempDir dir;
+    const std::string path = dir.file("calendar.ini");
+    std::filesystem::create_directory(path);
+    ProfileFile file(path);
+    ASSERT_EQ(file.load(), ReadOutcome::Failed);
+    std::string error;
+    EXPECT_FALSE(Settings().save(file, contextFor(dir.dir()), &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_TRUE(std::filesystem::is_empty(path));
+}
+
 TEST(Settings, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     TempDir dir;
     const std::string path = dir.file("calendar.ini");
@@ -200,7 +251,9 @@ TEST(Settings, AFailedSaveLeavesTheOldFileAndSaysWhy) {
     ProfileFile file(path);
     file.load();
     std::string error;
-    EXPECT_FALSE(s.save(file, contextFor(dir.dir()), &error, AtomicWriteOptions{100}));
+    AtomicWriteOptions fullDisk;
+    fullDisk.failAfterBytes = 100;
+    EXPECT_FALSE(s.save(file, contextFor(dir.dir()), &error, fullDisk));
     EXPECT_EQ(error, "ディスクの空き容量が足りません");
     EXPECT_EQ(readBytes(path), "[SYSTEM]\r\nKaishi=1\r\n");
 

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 using namespace velmora;
 using velmora::test::cp932;
 using velmora::test::readBytes;
@@ -18,6 +20,13 @@ namespace {
 
 StartupEnvironment environmentFor(const std::string& programDir, const char* today = "2026/12/08") {
     return StartupEnvironment{programDir, "PC-01", ScreenSize{1920, 1080}, *parseDate(today), nullptr};
+}
+
+const std::string kKeptLines = VELMORA_TEST_DATA_DIR "/settings/kept-lines-calendar.ini";
+
+// A template that would be noticed if it were read or copied.
+void writeFirstIni(const TempDir& dir) {
+    writeBytes(dir.file("first.ini"), "[SYSTEM]\r\nADJST=2\r\n");
 }
 
 } // namespace
@@ -131,4 +140,112 @@ TEST(ProgramDir, ChosenInOrderAndThePerUserFolderIsSeeded) {
     in.commandLineHome = dir.dir() + "cli/";
     EXPECT_EQ(chooseProgramDir(in, writable), dir.dir() + "cli/");
     EXPECT_TRUE(fs::exists(dir.dir() + "cli/Yasumi.dat")) << "any program folder gets the templates it lacks";
+}
+
+// Past fault: a save after a failed read wrote the defaults over the file and
+// dropped [HOLIDAY] and every key the program does not know.
+TEST(Startup, ASettingsFileWithoutReadPermissionIsNeverWrittenOver) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "running as root: a file without read permission still reads";
+    }
+    TempDir dir;
+    writeFirstIni(dir);
+    const std::string path = dir.file("calendar.ini");
+    fs::copy_file(kKeptLines, path);
+    const std::string before = readBytes(path);
+    fs::permissions(path, fs::perms::none);
+
+    StartupState state = runStartup(environmentFor(dir.dir()));
+    EXPECT_EQ(state.settings.adjst, 99) << "the defaults, not first.ini";
+    std::string error;
+    EXPECT_FALSE(loadSettings(state, &error));
+    EXPECT_FALSE(error.empty());
+    error.clear();
+    EXPECT_FALSE(saveSettings(state, &error));
+    EXPECT_FALSE(error.empty());
+
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(readBytes(path), before);
+}
+
+// The same for names that no user can read as a file, root included.
+TEST(Startup, ASettingsPathThatCannotBeReadIsNeverReplacedOrWritten) {
+    const struct {
+        const char* what;
+        void (*make)(const std::string& path);
+        bool (*unchanged)(const std::string& path);
+    } rows[] = {
+        {"a folder named calendar.ini",
+         [](const std::string& path) {
+             fs::create_directory(path);
+             writeBytes(path + "/inside.txt", "mine");
+         },
+         [](const std::string& path) {
+             return fs::is_directory(path) && readBytes(path + "/inside.txt") == "mine" &&
+                    std::distance(fs::directory_iterator(path), fs::directory_iterator()) == 1;
+         }},
+        {"a link that leads to itself", [](const std::string& path) { fs::create_symlink("calendar.ini", path); },
+         [](const std::string& path) {
+             return fs::is_symlink(fs::symlink_status(path)) && fs::read_symlink(path) == "calendar.ini";
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        writeFirstIni(dir);
+        const std::string path = dir.file("calendar.ini");
+        row.make(path);
+
+        StartupState state = runStartup(environmentFor(dir.dir()));
+        EXPECT_TRUE(row.unchanged(path)) << "first.ini is copied only where nothing is";
+        EXPECT_EQ(state.settings.adjst, 99);
+        std::string error;
+        EXPECT_FALSE(loadSettings(state, &error));
+        EXPECT_FALSE(error.empty());
+        error.clear();
+        EXPECT_FALSE(saveSettings(state, &error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_TRUE(row.unchanged(path));
+    }
+}
+
+TEST(Startup, ALoadThatCannotReadKeepsTheSettingsInMemory) {
+    TempDir dir;
+    const std::string path = dir.file("calendar.ini");
+    fs::copy_file(kKeptLines, path);
+    StartupState state = runStartup(environmentFor(dir.dir()));
+    ASSERT_TRUE(loadSettings(state));
+    ASSERT_EQ(state.settings.kaishi, 1);
+
+    // The options dialog changed a value; meanwhile the file became unreadable.
+    state.settings.kaishi = 0;
+    fs::rename(path, dir.file("moved.ini"));
+    fs::create_directory(path);
+    EXPECT_FALSE(loadSettings(state));
+    EXPECT_EQ(state.settings.kaishi, 0) << "not the defaults, not the file";
+    EXPECT_EQ(state.settings.menuOptions.value("メモを作成する"), "OFF");
+    EXPECT_FALSE(saveSettings(state, nullptr));
+    EXPECT_TRUE(fs::is_directory(path));
+}
+
+// Past fault: a byte that is no character in TITLETEXT or WEEKNAME made every
+// settings save fail.
+TEST(Startup, BytesThatAreNoCharacterSurviveASettingsSave) {
+    TempDir dir;
+    const std::string path = dir.file("calendar.ini");
+    fs::copy_file(VELMORA_TEST_DATA_DIR "/settings/undecodable-bytes-calendar.ini", path);
+    StartupState state = runStartup(environmentFor(dir.dir()));
+    ASSERT_TRUE(loadSettings(state));
+    std::string error;
+    ASSERT_TRUE(saveSettings(state, &error)) << error;
+
+    const std::string saved = readBytes(path);
+    EXPECT_NE(saved.find(std::string("\r\nTITLETEXT=x\xFD") + "y\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("\r\nWEEKNAME='\x81 '\r\n"), std::string::npos);
+
+    // Read and saved again, nothing moves.
+    StartupState again = runStartup(environmentFor(dir.dir()));
+    ASSERT_TRUE(loadSettings(again));
+    ASSERT_TRUE(saveSettings(again, &error)) << error;
+    EXPECT_EQ(readBytes(path), saved);
 }
