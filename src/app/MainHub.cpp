@@ -85,12 +85,9 @@ void MainHub::startUp(const StartupEnvironment& environment, bool once) {
 
     // The start-up backup.
     if (m_state.settings.backUpCheck == 1) {
-        const DateValue now = m_clock.now();
-        backUp(BackupKind::Schedule,
-               BackupSource{loc.programDir, m_schedule->path(), m_schedule->section(ScheduleSection::PopupFile)},
-               m_state.settings.backUpCount, now);
-        backUp(BackupKind::Memo, BackupSource{loc.programDir, m_memos->path(), m_memos->memoFiles()},
-               m_state.settings.backUpCount, now);
+        const BackupPolicy policy = backupPolicy();
+        backUpSchedule(*m_schedule, policy);
+        backUpMemos(*m_memos, policy);
     }
 
     // AutoPaint 0 switches the redraw after a wallpaper change off.
@@ -603,7 +600,7 @@ void MainHub::calendarWindowReturned() {
 }
 
 BackupPolicy MainHub::backupPolicy() const {
-    return BackupPolicy{m_state.locations.programDir, m_state.settings.backUpCount, m_clock.now()};
+    return BackupPolicy{m_state.locations.programDir, m_state.settings.backUpCount, m_clock.now(), &m_feedback};
 }
 
 // The tray icon is away while the data files change; `afterLoad` runs on the new ones.
@@ -620,8 +617,8 @@ void MainHub::redrawAndRest() {
     m_windows.setBusyCursor(false);
 }
 
-void MainHub::switchSchedule(const std::string& path) {
-    if (m_closed) {
+void MainHub::switchSchedule(const std::string& path, bool recent) {
+    if (m_closed || (recent && !recentFileAvailable(path, m_feedback))) {
         return;
     }
     switchScheduleFile(*m_schedule, path, SwitchMode::SaveAndOpen, switchSteps([this] {
@@ -631,8 +628,8 @@ void MainHub::switchSchedule(const std::string& path) {
                        backupPolicy());
 }
 
-void MainHub::switchMemo(const std::string& path) {
-    if (m_closed) {
+void MainHub::switchMemo(const std::string& path, bool recent) {
+    if (m_closed || (recent && !recentFileAvailable(path, m_feedback))) {
         return;
     }
     switchMemoFile(*m_memos, path, m_schedule->path(), SwitchMode::SaveAndOpen,

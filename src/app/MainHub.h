@@ -112,8 +112,10 @@ public:
     void calendarWindowShown();
     void calendarWindowReturned();
     // "ｽｹｼﾞｭｰﾙの切り替え", "メモの切り替え" and the restore items.
-    void switchSchedule(const std::string& path);
-    void switchMemo(const std::string& path);
+    // `recent`: an item of the recent-file list, which must still exist (a
+    // file chosen in the open dialog is made when missing).
+    void switchSchedule(const std::string& path, bool recent);
+    void switchMemo(const std::string& path, bool recent);
     void restore(const std::string& itemName);
 
     // Shutdown: the close query, then the destruction. `calendarChanged`:

@@ -335,9 +335,9 @@ void TMainForm::command(const MenuEntry& e) {
     } else if (n == "MemoDataChangeOpen") {
         openMemoFile();
     } else if (n.rfind("OpenSch", 0) == 0) {
-        m_hub.switchSchedule(e.data);
+        m_hub.switchSchedule(e.data, true);
     } else if (n.rfind("OpenMemo", 0) == 0) {
-        m_hub.switchMemo(e.data);
+        m_hub.switchMemo(e.data, true);
     } else if (n.rfind("BUSch", 0) == 0 || n.rfind("BUMemo", 0) == 0) {
         m_hub.restore(n);
     } else if (n == "help1") {
@@ -357,27 +357,34 @@ void TMainForm::command(const MenuEntry& e) {
 }
 
 std::optional<std::string> TMainForm::askDataFile(const QString& title, const QString& kind,
-                                                  const std::string& current) {
-    const QString path = QFileDialog::getOpenFileName(nullptr, title, q(folderOf(current)),
-                                                      kind + QStringLiteral(" (*.dat);;すべてのファイル (*)"));
+                                                  const std::string& current, const QString& proposedName) {
+    // A name that does not exist yet is a new data file: the load makes it.
+    QFileDialog dialog(nullptr, title, q(folderOf(current)), kind + QStringLiteral("(*.dat)"));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectFile(proposedName);
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
     // The program may have ended while the dialog was open.
-    if (path.isEmpty() || m_terminating) {
+    if (!chosen || m_terminating) {
         return std::nullopt;
     }
-    return path.toStdString();
+    return withDataExtension(dialog.selectedFiles().front().toStdString());
 }
 
 void TMainForm::openScheduleFile() {
     if (const auto path = askDataFile(QStringLiteral("スケジュールデータを開く"), QStringLiteral("スケジュールデータ"),
-                                      m_hub.schedule().path())) {
-        m_hub.switchSchedule(*path);
+                                      m_hub.schedule().path(), QStringLiteral("Schedule.dat"))) {
+        m_hub.switchSchedule(*path, false);
     }
 }
 
 void TMainForm::openMemoFile() {
     if (const auto path =
-            askDataFile(QStringLiteral("メモデータを開く"), QStringLiteral("メモデータ"), m_hub.memos().path())) {
-        m_hub.switchMemo(*path);
+            askDataFile(QStringLiteral("メモデータを開く"), QStringLiteral("メモデータ"), m_hub.memos().path(),
+                            QStringLiteral("Memo.dat"))) {
+        m_hub.switchMemo(*path, false);
     }
 }
 

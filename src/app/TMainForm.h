@@ -104,7 +104,8 @@ private:
     void CalInputBtnClick();
     void MinimizeBtn2Click();
     // A data file chosen in the file dialog; nullopt when none was, or the program ended meanwhile.
-    std::optional<std::string> askDataFile(const QString& title, const QString& kind, const std::string& current);
+    std::optional<std::string> askDataFile(const QString& title, const QString& kind, const std::string& current,
+                                           const QString& proposedName);
     void openScheduleFile();
     void openMemoFile();
     void help();

@@ -1,5 +1,7 @@
 #include "calendar/DayWindow.h"
 
+#include "settings/DrawingSettings.h"
+
 #include "settings/Settings.h"
 
 namespace velmora {
@@ -25,7 +27,8 @@ DaySpan dayWindow(const Settings& s, DateValue displayMonth) {
     if (s.calenFlag != 1) {
         return DaySpan{month.addDays(-10), month.addDays(80)};
     }
-    const DaySpan span = multiMonthSpan(s, month);
+    // Callers outside the drawing hand the settings as the file held them.
+    const DaySpan span = multiMonthSpan(drawingSettings(s), month);
     const int length = span.last.dayNumber() - span.first.dayNumber() + 10;
     return DaySpan{span.first.addDays(-10), span.first.addDays(length)};
 }

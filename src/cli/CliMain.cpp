@@ -121,7 +121,8 @@ Session::Session(CliContext& c, bool answerOk, bool writes)
     schedule.load();
     memos.setPath(state.locations.memoFilePath);
     memos.setRecentFiles(&state.settings.recentMemoFiles);
-    memos.load(state.locations.scheduleFilePath);
+    // A command that only reads makes no memo file.
+    memos.load(state.locations.scheduleFilePath, writes);
     loadSettings(state);
 }
 

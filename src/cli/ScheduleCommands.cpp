@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "core/DateText.h"
+#include "core/ProfileFile.h"
 #include "schedule/EntryList.h"
 
 #include <chrono>
@@ -62,8 +63,22 @@ int runLock(CliContext& context, const std::vector<std::string>& args) {
 int runUnlock(CliContext& context, const std::vector<std::string>& args) {
     noArguments(args);
     Session session(context, false);
-    if (!saved(session)) {
-        context.err << "velmora-cli: ロックを解除できませんでした（他のユーザーが更新中です）\n";
+    if (session.schedule.loadFailed()) {
+        return kFailure; // the load said why
+    }
+    // Why a releasing save would be refused, told before it is tried.
+    ProfileFile file(session.schedule.path());
+    file.load();
+    const std::string user = file.readString("COMPUTER", "UPDATEUSER", "");
+    const std::string& me = session.schedule.computerName();
+    std::string reason;
+    if (!user.empty() && user != me) {
+        reason = "ユーザー" + user + "が更新中です";
+    } else if (user.empty() && !session.schedule.ownership().ownsFile) {
+        reason = "ロックはかかっていません。このコンピュータのデータではないため保存しません";
+    }
+    if (!reason.empty() || !saved(session)) {
+        context.err << "velmora-cli: ロックを解除できませんでした" << (reason.empty() ? "" : "（" + reason + "）") << "\n";
         return kFailure;
     }
     return kOk;

@@ -116,6 +116,12 @@ bool writeAll(int fd, std::string_view bytes, std::size_t limit, int& err) {
     return true;
 }
 
+FileStamp stampOf(const struct stat& st) {
+    return FileStamp{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+                     static_cast<long long>(st.st_size),
+                     static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
+}
+
 void syncFolder(const fs::path& folder) {
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -167,15 +173,33 @@ std::string resolvedTarget(const std::string& path) {
     return p.lexically_normal().string();
 }
 
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return stampOf(st);
+}
+
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error,
                          const AtomicWriteOptions& options) {
+    return replaceFile(path, bytes, error, options) == WriteResult::Written;
+}
+
+WriteResult replaceFile(const std::string& path, std::string_view bytes, std::string* error,
+                        const AtomicWriteOptions& options) {
     const fs::path target(resolvedTarget(path));
     const fs::path folder = target.parent_path();
     const auto failWith = [&](const std::string& reason) {
         if (error) {
             *error = reason;
         }
-        return false;
+        return WriteResult::Failed;
+    };
+    // Checked as late as possible, so that the window in which another
+    // computer's save could land unseen is as short as it can be.
+    const auto changedMeanwhile = [&] {
+        return options.unchangedSince && fileStamp(target.string()) != *options.unchangedSince;
     };
 
     std::error_code ec;
@@ -221,6 +245,10 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
     if (!ok) {
         return failTemp(err ? err : EIO);
     }
+    if (changedMeanwhile()) {
+        ::unlink(temp.c_str());
+        return WriteResult::Changed;
+    }
 
     if (exists && old.st_nlink > 1) {
         const FileRead before = readFile(target.string());
@@ -240,12 +268,13 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
         syncFolder(folder);
     }
     removeLeftovers(target);
-    return true;
+    return WriteResult::Written;
 }
 
 FileRead readFile(const std::string& path) {
     FileRead result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a pipe of that name would wait for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         result.outcome = err == ENOENT || err == ENOTDIR ? ReadOutcome::Missing : ReadOutcome::Failed;
@@ -255,10 +284,13 @@ FileRead readFile(const std::string& path) {
         return result;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) == 0) {
+        result.stamp = stampOf(st);
+    }
+    if (!S_ISREG(st.st_mode)) {
         ::close(fd);
         result.outcome = ReadOutcome::Failed;
-        result.error = readReason(EISDIR);
+        result.error = S_ISDIR(st.st_mode) ? readReason(EISDIR) : "通常のファイルではありません";
         return result;
     }
     if (st.st_size > 0) {

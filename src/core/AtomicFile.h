@@ -7,13 +7,36 @@
 
 namespace velmora {
 
+// What identifies one version of a file: a rename over it gives a new inode,
+// a rewrite in place a new size or time.
+struct FileStamp {
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    long long size = 0;
+    long long modifiedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of the file a path names (links followed); nullopt when it does not exist.
+std::optional<FileStamp> fileStamp(const std::string& path);
+
 struct AtomicWriteOptions {
     // Fault injection for tests: the write stops with a failure after this
     // many bytes, as a full disk would.
-    std::optional<std::size_t> failAfterBytes;
+    std::optional<std::size_t> failAfterBytes{};
     // A file that does not exist yet is created readable and writable by its
     // owner only (secrets); an existing file always keeps its own mode.
     bool ownerOnly = false;
+    // The target must still be this version (nullopt: must still not exist)
+    // right before the rename; otherwise nothing is written and the result is
+    // Changed. Unset (the default): no check.
+    std::optional<std::optional<FileStamp>> unchangedSince{};
+};
+
+enum class WriteResult {
+    Written,
+    Failed,  // *error holds the reason; the old file is intact
+    Changed, // another writer replaced the file since it was read; nothing was written
 };
 
 // Writes the whole file to a temporary file beside its real target (symbolic
@@ -26,6 +49,9 @@ struct AtomicWriteOptions {
 // removed, false is returned and *error (when given) holds a Japanese reason.
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr,
                          const AtomicWriteOptions& options = {});
+// The same, telling a file another writer replaced meanwhile (see unchangedSince).
+WriteResult replaceFile(const std::string& path, std::string_view bytes, std::string* error = nullptr,
+                        const AtomicWriteOptions& options = {});
 
 // The file a path names once symbolic links are followed (the path itself
 // when it is no link); a dangling link gives the path it points to.
@@ -40,6 +66,7 @@ enum class ReadOutcome {
 struct FileRead {
     ReadOutcome outcome = ReadOutcome::Missing;
     std::string bytes;
+    std::optional<FileStamp> stamp; // of the version read
     std::string error; // Japanese reason when Failed
 };
 

@@ -109,8 +109,25 @@ bool NameValueList::remove(std::string_view name) {
 }
 
 void NameValueList::sortIgnoreCase() {
-    std::stable_sort(m_lines.begin(), m_lines.end(),
-                     [](const std::string& a, const std::string& b) { return compareIgnoreCase(a, b) < 0; });
+    // Lines of one name are equal for the sort, so the first of duplicate
+    // names stays the first and a lookup reads the same value after a save.
+    // Lines of different names differ before the end of the shorter name or
+    // at its "=", so this is the order of whole lines for them.
+    // A line without "=" sorts as if it had one at its end.
+    const auto nameOf = [](const std::string& line) { return std::string_view(line).substr(0, line.find('=')); };
+    std::stable_sort(m_lines.begin(), m_lines.end(), [&](const std::string& a, const std::string& b) {
+        const std::string_view na = nameOf(a);
+        const std::string_view nb = nameOf(b);
+        const std::size_t common = std::min(na.size(), nb.size());
+        if (const int c = compareIgnoreCase(na.substr(0, common), nb.substr(0, common)); c != 0) {
+            return c < 0;
+        }
+        if (na.size() == nb.size()) {
+            return false;
+        }
+        return na.size() < nb.size() ? compareIgnoreCase("=", nb.substr(common, 1)) < 0
+                                      : compareIgnoreCase(na.substr(common, 1), "=") < 0;
+    });
 }
 
 std::string toCommaText(const std::vector<std::string>& items) {

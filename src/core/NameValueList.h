@@ -54,7 +54,8 @@ public:
     // Removes the first matching line; false when there is none.
     bool remove(std::string_view name);
 
-    // Sorts the lines without regard to letter case; equal lines keep their order.
+    // Sorts the lines without regard to letter case; lines of the same name
+    // keep their order (the first of duplicates stays first).
     void sortIgnoreCase();
 
     friend bool operator==(const NameValueList&, const NameValueList&) = default;

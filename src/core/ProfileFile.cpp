@@ -66,6 +66,8 @@ ProfileFile::Line ProfileFile::makeTextLine(std::string text) {
 ReadOutcome ProfileFile::load(std::string* error) {
     FileRead r = readFile(m_path);
     parse(r.bytes);
+    m_stamp = r.stamp;
+    m_contentHash = hashOfBytes(r.bytes);
     m_loadFailed = r.outcome == ReadOutcome::Failed;
     m_loadError = r.error;
     if (error) {
@@ -358,6 +360,60 @@ bool ProfileFile::save(std::string* error, const AtomicWriteOptions& options) co
         return false;
     }
     return writeFileAtomically(m_path, bytes(), error, options);
+}
+
+WriteResult ProfileFile::saveIfUnchanged(std::string* error) {
+    if (m_loadFailed) {
+        save(error);
+        return WriteResult::Failed;
+    }
+    const std::string content = bytes();
+    AtomicWriteOptions options;
+    options.unchangedSince = m_stamp;
+    const WriteResult result = replaceFile(m_path, content, error, options);
+    if (result == WriteResult::Written) {
+        m_stamp = fileStamp(m_path);
+        m_contentHash = hashOfBytes(content);
+    }
+    return result;
+}
+
+std::size_t hashOfBytes(std::string_view bytes) {
+    return std::hash<std::string_view>{}(bytes) ^ bytes.size();
+}
+
+UpdateResult updateProfileFile(const std::string& path, const std::function<bool(ProfileFile&)>& change,
+                               std::string* error, ProfileFile* done) {
+    // Each round loses only to a writer that renamed its file in between;
+    // the bound only keeps a broken file system from spinning for ever.
+    constexpr int kRounds = 200;
+    for (int round = 0; round < kRounds; ++round) {
+        ProfileFile file(path);
+        if (file.load(error) == ReadOutcome::Failed) {
+            return UpdateResult::Failed;
+        }
+        if (!change(file)) {
+            if (done) {
+                *done = std::move(file);
+            }
+            return UpdateResult::Declined;
+        }
+        switch (file.saveIfUnchanged(error)) {
+        case WriteResult::Written:
+            if (done) {
+                *done = std::move(file);
+            }
+            return UpdateResult::Written;
+        case WriteResult::Failed:
+            return UpdateResult::Failed;
+        case WriteResult::Changed:
+            break;
+        }
+    }
+    if (error) {
+        *error = "他のコンピュータが書き込み続けているため保存できません";
+    }
+    return UpdateResult::Failed;
 }
 
 } // namespace velmora

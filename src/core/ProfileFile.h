@@ -3,6 +3,7 @@
 #include "core/AtomicFile.h"
 #include "core/NameValueList.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,9 @@ public:
     // the profile refuses to be saved: what was not read is never written over.
     ReadOutcome load(std::string* error = nullptr);
     bool loadFailed() const { return m_loadFailed; }
+    // A digest of the bytes last read or written, to tell whether the file
+    // still holds what the program knows of it.
+    std::size_t contentHash() const { return m_contentHash; }
     // Parses CP932 bytes as the file's content.
     void parse(std::string_view bytes);
 
@@ -70,6 +74,10 @@ public:
     // Writes the whole file atomically; on failure (a load that failed
     // included) the old file is intact and *error holds a Japanese reason.
     bool save(std::string* error = nullptr, const AtomicWriteOptions& options = {}) const;
+    // Writes the whole file only when it is still the version this profile
+    // read (or still missing); Changed when another writer came between.
+    // After a write the profile counts as read from what it wrote.
+    WriteResult saveIfUnchanged(std::string* error = nullptr);
 
 private:
     enum class Kind { Other, Section, Key, Comment };
@@ -98,6 +106,25 @@ private:
     std::vector<Line> m_lines;
     bool m_loadFailed = false;
     std::string m_loadError;
+    std::optional<FileStamp> m_stamp;
+    std::size_t m_contentHash = 0;
 };
+
+std::size_t hashOfBytes(std::string_view bytes);
+
+enum class UpdateResult {
+    Written,
+    Declined, // `change` chose to write nothing
+    Failed,   // read or write failed; *error holds the reason
+};
+
+// A read-modify-write of a profile file that never loses another writer's
+// save: the file is read, `change` edits it (returning false to write
+// nothing) and it is written back only if nobody replaced it meanwhile;
+// otherwise all of it starts again from a fresh read. A file that cannot be
+// read is never written. `done`, when given, receives the profile as last
+// read or written.
+UpdateResult updateProfileFile(const std::string& path, const std::function<bool(ProfileFile&)>& change,
+                               std::string* error = nullptr, ProfileFile* done = nullptr);
 
 } // namespace velmora

@@ -62,77 +62,71 @@ bool isDrawerName(std::string_view name) {
 } // namespace
 
 MemoStore::MemoStore(std::string computerName, const Clock& clock, UserFeedback& feedback)
-    : m_computerName(std::move(computerName)), m_clock(clock), m_feedback(feedback) {
-    m_watch.setOnChange([this] { load(m_scheduleFilePath); });
+    : m_clock(clock), m_feedback(feedback),
+      m_file(std::move(computerName), feedback, {"メモデータ", "保存できない文字を含むメモがあります"}) {
+    m_file.watch().setOnChange([this] { load(m_scheduleFilePath); });
 }
 
 void MemoStore::setPath(std::string memoDataPath) {
-    m_path = std::move(memoDataPath);
-    m_watch.setPath(m_path);
+    m_file.setPath(std::move(memoDataPath));
 }
 
 std::string MemoStore::folder() const {
-    return folderOf(m_path);
+    return folderOf(path());
 }
 
-void MemoStore::load(const std::string& scheduleFilePath) {
+void MemoStore::load(const std::string& scheduleFilePath, bool createMissing) {
     m_scheduleFilePath = scheduleFilePath;
-    m_watch.stop();
-    std::error_code ec;
-    const bool created = !fs::exists(m_path, ec);
-    if (created) {
-        ProfileFile made(m_path);
-        made.writeString(kComputer, "COMPUTER", m_computerName);
-        // A file that cannot be made shows up at the first save, which reports it.
-        made.save();
+    auto file = m_file.readForLoad([&] {
+        NewDataFile made;
+        if (!createMissing) {
+            made.kind = NewDataFile::Kind::Absent;
+            return made;
+        }
+        // The memo sections used to live in the schedule data file; they
+        // move into the new file at once, before a schedule save drops them.
+        ProfileFile scheduleFile(scheduleFilePath);
+        if (scheduleFile.load(&made.reason) == ReadOutcome::Failed) {
+            made.kind = NewDataFile::Kind::Fail;
+            made.reason = "以前のメモ一覧を持つスケジュールデータを読み込めません（" + made.reason + "）";
+            return made;
+        }
+        ProfileFile created;
+        created.writeString(kComputer, "COMPUTER", computerName());
+        const NameValueList files = readMemoFiles(scheduleFile);
+        const NameValueList options = scheduleFile.readSection(kMemoOpt);
+        bool encodable = files.empty() || created.writeSection(kMemoFile, files);
+        encodable = (options.empty() || created.writeSection(kMemoOpt, sortedByName(options))) && encodable;
+        if (!encodable) {
+            made.kind = NewDataFile::Kind::Fail;
+            made.reason = "以前のメモ一覧を移せません";
+            return made;
+        }
+        made.bytes = created.bytes();
+        return made;
+    });
+    if (!file) {
+        return;
     }
-
-    ProfileFile file(m_path);
-    file.load();
-    ProfileFile scheduleFile(scheduleFilePath);
-    if (created) {
-        // The memo sections used to live in the schedule data file.
-        scheduleFile.load();
-    }
-    const ProfileFile& source = created ? scheduleFile : file;
-    m_memoFiles = readMemoFiles(source);
-    m_memoOptions = source.readSection(kMemoOpt);
-
-    m_ownership = FileOwnership::from(file.readString(kComputer, "COMPUTER", m_computerName), m_computerName);
-    m_watch.refreshKnownAge();
-    m_watch.start();
+    loadFrom(*file);
+    m_file.loaded(*file);
     if (m_recent) {
-        moveToFront(*m_recent, m_path);
+        moveToFront(*m_recent, path());
     }
 }
 
-SaveResult MemoStore::save(bool stamp) {
-    if (m_recent) {
-        moveToFront(*m_recent, m_path);
-    }
-    const auto fail = [this](const std::string& reason) {
-        m_feedback.showMessage("メモデータを保存できませんでした。\n" + m_path + "\n" + reason);
-        m_watch.start();
-        return SaveResult::Failed;
-    };
-    // The quiet lock refuses these without a word; for the user they are
-    // failed saves, not someone else's lock.
-    std::error_code ec;
-    if (!fs::is_regular_file(m_path, ec)) {
-        return fail("メモデータファイルが見つかりません");
-    }
-    if (isReadOnlyFile(m_path)) {
-        return fail("読み取り専用のファイルです");
-    }
-    SilentFeedback quiet;
-    if (!acquireLock(m_ownership.ownsFile, m_computerName, m_path, LockMode::Quiet, false, m_watch, quiet)) {
-        m_watch.start();
-        return SaveResult::Refused;
-    }
-    m_watch.stop();
+void MemoStore::loadFrom(const ProfileFile& file) {
+    m_memoFiles = readMemoFiles(file);
+    m_memoOptions = file.readSection(kMemoOpt);
+    m_savedFiles = m_memoFiles;
+    m_savedOptions = m_memoOptions;
+}
 
-    ProfileFile file(m_path);
-    file.load();
+bool MemoStore::hasUnsavedEdits() const {
+    return m_memoFiles != m_savedFiles || m_memoOptions != m_savedOptions;
+}
+
+bool MemoStore::applyTo(ProfileFile& file) const {
     bool encodable = true;
     file.eraseSection(kMemoFile);
     if (!m_memoFiles.empty()) {
@@ -142,25 +136,21 @@ SaveResult MemoStore::save(bool stamp) {
     if (!m_memoOptions.empty()) {
         encodable = file.writeSection(kMemoOpt, sortedByName(m_memoOptions)) && encodable;
     }
-    if (m_ownership.ownsFile && !m_ownership.forAllUsers) {
-        file.writeString(kComputer, "COMPUTER", m_computerName);
-    }
-    if (stamp) {
-        file.writeString(kComputer, "UPDATEUSER", "");
-        file.writeString(kComputer, "LASTUPDATEUSER", m_computerName);
-        file.writeString(kComputer, "LASTUPDATE", formatDateTime(m_clock.now()));
-    }
+    return encodable;
+}
 
-    std::string error;
-    if (!encodable) {
-        error = "保存できない文字を含むメモがあります";
+SaveResult MemoStore::save(bool stamp) {
+    if (m_recent) {
+        moveToFront(*m_recent, path());
     }
-    if (!encodable || !file.save(&error)) {
-        return fail(error);
+    const SaveResult result =
+        m_file.save(stamp, m_clock.now(), hasUnsavedEdits(), [this](ProfileFile& file) { return applyTo(file); },
+                    [this](const ProfileFile& file) { loadFrom(file); });
+    if (result == SaveResult::Saved) {
+        m_savedFiles = m_memoFiles;
+        m_savedOptions = m_memoOptions;
     }
-    m_watch.refreshKnownAge();
-    m_watch.start();
-    return SaveResult::Saved;
+    return result;
 }
 
 bool MemoStore::addMemo(const std::string& fileName) {
@@ -251,7 +241,7 @@ std::optional<SaveResult> MemoStore::takeFromDrawer(const std::string& drawerNam
 }
 
 bool MemoStore::lockForEditing() {
-    return acquireLock(m_ownership.ownsFile, m_computerName, m_path, LockMode::Interactive, true, m_watch, m_feedback);
+    return m_file.lockForEditing([this] { load(m_scheduleFilePath); });
 }
 
 } // namespace velmora

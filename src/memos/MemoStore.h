@@ -26,19 +26,25 @@ public:
     MemoStore& operator=(const MemoStore&) = delete;
 
     void setPath(std::string memoDataPath);
-    const std::string& path() const { return m_path; }
+    const std::string& path() const { return m_file.path(); }
     // The memo folder, with its trailing separator.
     std::string folder() const;
     // The recent memo data files (settings section MEMODATA), updated by load and save.
     void setRecentFiles(std::vector<std::string>* recent) { m_recent = recent; }
 
     // Fills the lists from the file. A missing file is created owned by this
-    // computer, and the memo sections are taken over from the schedule data
-    // file, where older versions kept them.
-    void load(const std::string& scheduleFilePath);
+    // computer, holding the memo sections taken over from the schedule data
+    // file, where older versions kept them (the schedule's next save drops
+    // them there). Unless `createMissing`, a missing file is left missing and
+    // the lists are empty (read-only uses). A file that cannot be read (or a
+    // schedule file that cannot, when the lists would come from it) is
+    // reported and leaves the store as it was, unusable until a load succeeds.
+    void load(const std::string& scheduleFilePath, bool createMissing = true);
+    bool loadFailed() const { return m_file.loadFailed(); }
     // Writes both lists back under the quiet user lock; `stamp` also frees the
     // lock and records this computer and the time. A failed write is reported
-    // and keeps the old file and the lists in memory.
+    // and keeps the old file and the lists in memory; another computer's save
+    // is never overwritten.
     SaveResult save(bool stamp);
 
     NameValueList& memoFiles() { return m_memoFiles; }
@@ -66,25 +72,28 @@ public:
     // Takes a drawer file ("MEMO0003.$$$") back out as the most recent memo.
     std::optional<SaveResult> takeFromDrawer(const std::string& drawerName);
 
-    const FileOwnership& ownership() const { return m_ownership; }
-    const std::string& computerName() const { return m_computerName; }
-    ChangeWatch& watch() { return m_watch; }
+    const FileOwnership& ownership() const { return m_file.ownership(); }
+    const std::string& computerName() const { return m_file.computerName(); }
+    ChangeWatch& watch() { return m_file.watch(); }
     // Takes the interactive user lock with its messages and questions.
     bool lockForEditing();
 
 private:
     bool renameInFolder(const std::string& from, const std::string& to);
+    void loadFrom(const ProfileFile& file);
+    bool applyTo(ProfileFile& file) const;
+    bool hasUnsavedEdits() const;
 
-    std::string m_computerName;
     const Clock& m_clock;
     UserFeedback& m_feedback;
-    std::string m_path;
     std::string m_scheduleFilePath;
     std::vector<std::string>* m_recent = nullptr;
     NameValueList m_memoFiles;
     NameValueList m_memoOptions;
-    FileOwnership m_ownership;
-    ChangeWatch m_watch;
+    // The lists as last loaded or saved.
+    NameValueList m_savedFiles;
+    NameValueList m_savedOptions;
+    SharedDataFile m_file;
 };
 
 } // namespace velmora

@@ -36,7 +36,11 @@ bool ChangeWatch::tick() {
     const auto age = fileAge(m_path);
     if (age && m_knownAge && *age != *m_knownAge) {
         ProfileFile file(m_path);
-        file.load();
+        // A file that cannot be read now is looked at again at the next tick.
+        if (file.load() == ReadOutcome::Failed) {
+            start();
+            return false;
+        }
         const std::string updateUser = file.readString("COMPUTER", "UPDATEUSER", "");
         const std::string lastUpdateUser = file.readString("COMPUTER", "LASTUPDATEUSER", "");
         // While someone still edits, or after a declined edit, keep the known

@@ -1,6 +1,7 @@
 #include "schedule/ScheduleStore.h"
 
 #include "core/DateText.h"
+#include "core/AtomicFile.h"
 #include "core/PathText.h"
 #include "core/ProfileFile.h"
 #include "schedule/EntryList.h"
@@ -53,14 +54,13 @@ void moveToFront(std::vector<std::string>& recent, const std::string& path) {
 
 ScheduleStore::ScheduleStore(std::string programDir, std::string computerName, const Clock& clock,
                              UserFeedback& feedback)
-    : m_programDir(std::move(programDir)), m_computerName(std::move(computerName)), m_clock(clock),
-      m_feedback(feedback) {
-    m_watch.setOnChange([this] { load(); });
+    : m_programDir(std::move(programDir)), m_clock(clock),
+      m_file(std::move(computerName), feedback, {"スケジュールデータ", "保存できない文字を含む予定があります"}) {
+    m_file.watch().setOnChange([this] { load(); });
 }
 
 void ScheduleStore::setPath(std::string path) {
-    m_path = std::move(path);
-    m_watch.setPath(m_path);
+    m_file.setPath(std::move(path));
 }
 
 NameValueList& ScheduleStore::entryLists(EntryKind kind) {
@@ -122,22 +122,29 @@ bool ScheduleStore::hasUnsavedEdits() const {
 }
 
 void ScheduleStore::load() {
-    std::error_code ec;
-    if (!fs::exists(m_path, ec)) {
-        const std::string templ = m_programDir + "Yasumi.dat";
-        if (fs::is_regular_file(templ, ec)) {
-            fs::copy_file(templ, m_path, fs::copy_options::skip_existing, ec);
+    auto file = m_file.readForLoad([this] {
+        // A new file starts from the program folder's template, owned by this computer.
+        NewDataFile made;
+        ProfileFile created;
+        const FileRead templ = readFile(m_programDir + "Yasumi.dat");
+        if (templ.outcome == ReadOutcome::Read) {
+            created.parse(templ.bytes);
         }
-        ProfileFile created(m_path);
-        created.load();
-        created.writeString("COMPUTER", "COMPUTER", m_computerName);
-        // A file that cannot be made shows up at the first save, which reports it.
-        created.save();
+        created.writeString("COMPUTER", "COMPUTER", computerName());
+        made.bytes = created.bytes();
+        return made;
+    });
+    if (!file) {
+        return;
     }
-    m_watch.stop();
+    loadFrom(*file);
+    m_file.loaded(*file);
+    if (m_recent) {
+        moveToFront(*m_recent, path());
+    }
+}
 
-    ProfileFile file(m_path);
-    file.load();
+void ScheduleStore::loadFrom(const ProfileFile& file) {
     section(ScheduleSection::Day) = readRequoted(file, "DAY", 0);
     section(ScheduleSection::Year) = readRequoted(file, "YEAR", 0);
     // The rule values of WEEK and MONTH are no entry lists.
@@ -153,33 +160,10 @@ void ScheduleStore::load() {
         popupFiles.set(popupFiles.name(i), fileNamePart(popupFiles.valueAt(i)));
     }
     takeSnapshots();
-    m_ownership = FileOwnership::from(file.readString("COMPUTER", "COMPUTER", m_computerName), m_computerName);
-    m_watch.refreshKnownAge();
-    m_watch.start();
-    if (m_recent) {
-        moveToFront(*m_recent, m_path);
-    }
 }
 
-SaveResult ScheduleStore::save(bool release) {
-    if (m_recent) {
-        moveToFront(*m_recent, m_path);
-    }
-    SilentFeedback quiet;
-    UserFeedback& lockFeedback = fs::exists(m_path) ? static_cast<UserFeedback&>(quiet) : m_feedback;
-    if (!acquireLock(m_ownership.ownsFile, m_computerName, m_path, LockMode::Quiet, false, m_watch, lockFeedback)) {
-        m_watch.start();
-        if (hasUnsavedEdits() && fs::exists(m_path)) {
-            m_feedback.showMessage("スケジュールデータを保存できませんでした。\n他のユーザーが更新中か、"
-                                   "このコンピュータのデータではありません。変更は保存されていません。");
-        }
-        return SaveResult::Refused;
-    }
-    m_watch.stop();
-
-    ProfileFile file(m_path);
-    file.load();
-    std::vector<std::size_t> rewritten;
+bool ScheduleStore::applyTo(ProfileFile& file, std::vector<std::size_t>& rewritten) {
+    rewritten.clear();
     bool encodable = true;
     for (std::size_t i = 0; i < kScheduleSectionCount; ++i) {
         const auto s = static_cast<ScheduleSection>(i);
@@ -199,32 +183,25 @@ SaveResult ScheduleStore::save(bool release) {
             file.eraseSection("MEMOOPT");
         }
     }
-    if (m_ownership.ownsFile && !m_ownership.forAllUsers) {
-        file.writeString("COMPUTER", "COMPUTER", m_computerName);
-    }
-    if (release) {
-        file.writeString("COMPUTER", "UPDATEUSER", "");
-        file.writeString("COMPUTER", "LASTUPDATEUSER", m_computerName);
-        file.writeString("COMPUTER", "LASTUPDATE", formatDateTime(m_clock.now()));
-    }
+    return encodable;
+}
 
-    std::string error;
-    if (!encodable) {
-        error = "保存できない文字を含む予定があります";
+SaveResult ScheduleStore::save(bool release) {
+    if (m_recent) {
+        moveToFront(*m_recent, path());
     }
-    if (!encodable || !file.save(&error)) {
-        m_feedback.showMessage("スケジュールデータを保存できませんでした。\n" + m_path + "\n" + error);
-        m_watch.start();
-        return SaveResult::Failed;
-    }
-    for (std::size_t i : rewritten) {
-        if (isCompared(static_cast<ScheduleSection>(i))) {
-            m_snapshots[i] = textOf(m_sections[i]);
+    std::vector<std::size_t> rewritten;
+    const SaveResult result = m_file.save(
+        release, m_clock.now(), hasUnsavedEdits(), [&](ProfileFile& file) { return applyTo(file, rewritten); },
+        [&](const ProfileFile& file) { loadFrom(file); });
+    if (result == SaveResult::Saved) {
+        for (std::size_t i : rewritten) {
+            if (isCompared(static_cast<ScheduleSection>(i))) {
+                m_snapshots[i] = textOf(m_sections[i]);
+            }
         }
     }
-    m_watch.refreshKnownAge();
-    m_watch.start();
-    return SaveResult::Saved;
+    return result;
 }
 
 ScheduleKey ScheduleStore::appendEntry(EntryKind kind, DateValue date, std::string_view typed) {
@@ -237,7 +214,7 @@ ScheduleKey ScheduleStore::appendEntry(EntryKind kind, DateValue date, std::stri
 }
 
 bool ScheduleStore::lockForEditing() {
-    return acquireLock(m_ownership.ownsFile, m_computerName, m_path, LockMode::Interactive, true, m_watch, m_feedback);
+    return m_file.lockForEditing([this] { load(); });
 }
 
 } // namespace velmora

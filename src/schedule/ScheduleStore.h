@@ -5,6 +5,7 @@
 #include "core/UserFeedback.h"
 #include "schedule/ChangeWatch.h"
 #include "schedule/ScheduleKey.h"
+#include "schedule/SharedDataFile.h"
 #include "schedule/UserLock.h"
 
 #include <array>
@@ -36,12 +37,6 @@ inline constexpr std::size_t kScheduleSectionCount = 15;
 // "DAY", "COLOROPT", ...
 std::string_view scheduleSectionName(ScheduleSection section);
 
-enum class SaveResult {
-    Saved,
-    Refused, // the user lock did not allow it; nothing was written
-    Failed,  // the file could not be written; the old file is intact
-};
-
 // Adds `path` at the front of a recent-file list, dropping other copies of it.
 void moveToFront(std::vector<std::string>& recent, const std::string& path);
 
@@ -57,18 +52,22 @@ public:
     ScheduleStore& operator=(const ScheduleStore&) = delete;
 
     void setPath(std::string path);
-    const std::string& path() const { return m_path; }
+    const std::string& path() const { return m_file.path(); }
     // The recent schedule files (settings section SCHFILE), updated by load and save.
     void setRecentFiles(std::vector<std::string>* recent) { m_recent = recent; }
 
     // Fills the store from the file, creating a missing file from the
     // program folder's "Yasumi.dat" (or empty) owned by this computer. The
     // POPUPSTAT and POPUPTIME lists are the reminders' and survive a load.
+    // A file that cannot be read is reported and leaves the store as it was,
+    // unusable until a load succeeds (loadFailed()).
     void load();
+    bool loadFailed() const { return m_file.loadFailed(); }
     // Writes the store back under the quiet user lock: compared sections only
     // when changed, the others always. `release` also frees the lock and
     // stamps the save. A refusal keeps the edits in memory (and says so when
-    // edits would be lost); a failed write is reported and keeps the old file.
+    // edits would be lost); a failed write is reported, keeps the old file
+    // and still frees our lock. Another computer's save is never overwritten.
     SaveResult save(bool release);
 
     NameValueList& section(ScheduleSection s) { return m_sections[static_cast<std::size_t>(s)]; }
@@ -82,10 +81,11 @@ public:
     // the schedule list window stores it; returns the new entry's key.
     ScheduleKey appendEntry(EntryKind kind, DateValue date, std::string_view typed);
 
-    const FileOwnership& ownership() const { return m_ownership; }
-    const std::string& computerName() const { return m_computerName; }
-    ChangeWatch& watch() { return m_watch; }
-    // Takes the interactive user lock with its messages and questions.
+    const FileOwnership& ownership() const { return m_file.ownership(); }
+    const std::string& computerName() const { return m_file.computerName(); }
+    ChangeWatch& watch() { return m_file.watch(); }
+    // Takes the interactive user lock with its messages and questions; when
+    // another computer saved since the load, the store is reloaded first.
     bool lockForEditing();
 
 private:
@@ -93,17 +93,17 @@ private:
     static bool isCompared(ScheduleSection s);
     static std::string textOf(const NameValueList& list);
     void takeSnapshots();
+    void loadFrom(const ProfileFile& file);
+    // Puts the changed and the always-written sections into the file; false
+    // when a text cannot be encoded.
+    bool applyTo(ProfileFile& file, std::vector<std::size_t>& rewritten);
 
     std::string m_programDir;
-    std::string m_computerName;
     const Clock& m_clock;
-    UserFeedback& m_feedback;
-    std::string m_path;
     std::vector<std::string>* m_recent = nullptr;
     std::array<NameValueList, kScheduleSectionCount> m_sections;
     std::array<std::string, kScheduleSectionCount> m_snapshots;
-    FileOwnership m_ownership;
-    ChangeWatch m_watch;
+    SharedDataFile m_file;
 };
 
 } // namespace velmora

@@ -19,8 +19,13 @@ FileOwnership FileOwnership::from(const std::string& owner, const std::string& c
     return o;
 }
 
+bool quietLockAllows(const ProfileFile& file, bool ownsFile, const std::string& computerName) {
+    const std::string user = file.readString("COMPUTER", "UPDATEUSER", "");
+    return user.empty() ? ownsFile : user == computerName;
+}
+
 bool acquireLock(bool ownsFile, const std::string& computerName, const std::string& path, LockMode mode,
-                 bool showMessages, ChangeWatch& watch, UserFeedback& feedback) {
+                 bool showMessages, ChangeWatch& watch, UserFeedback& feedback, LockContent* content) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
         feedback.showMessage("更新するデータファイルがみつかりません");
@@ -32,46 +37,72 @@ bool acquireLock(bool ownsFile, const std::string& computerName, const std::stri
         }
         return false;
     }
-    ProfileFile file(path);
-    file.load();
-    const std::string user = file.readString("COMPUTER", "UPDATEUSER", "");
-
-    if (mode == LockMode::Quiet) {
-        if (user.empty()) {
-            return ownsFile;
+    LockContent seen;
+    const auto report = [&](bool allowed) {
+        if (content) {
+            *content = seen;
         }
-        return user == computerName;
+        return allowed;
+    };
+    std::string error;
+    if (mode == LockMode::Quiet) {
+        ProfileFile file(path);
+        if (file.load(&error) == ReadOutcome::Failed) {
+            return report(false);
+        }
+        seen.before = seen.after = file.contentHash();
+        return report(quietLockAllows(file, ownsFile, computerName));
     }
-    if (!user.empty()) {
+
+    std::string user;
+    std::string owner;
+    ProfileFile last;
+    const UpdateResult taken = updateProfileFile(
+        path,
+        [&](ProfileFile& file) {
+            seen.before = file.contentHash();
+            user = file.readString("COMPUTER", "UPDATEUSER", "");
+            owner = file.readString("COMPUTER", "COMPUTER", computerName);
+            return user.empty() && file.writeString("COMPUTER", "UPDATEUSER", computerName);
+        },
+        &error, &last);
+    seen.after = last.contentHash();
+    if (taken == UpdateResult::Failed) {
+        feedback.showMessage("データファイルを更新できません（" + error + "）");
+        return report(false);
+    }
+    if (taken == UpdateResult::Declined) {
         if (user == computerName) {
-            return true;
+            return report(true);
         }
         if (showMessages) {
-            feedback.showMessage("ユーザー" + user + "が更新中です");
+            feedback.showMessage(user.empty() ? "データファイルに書き込めません（コンピュータ名を保存できません）"
+                                              : "ユーザー" + user + "が更新中です");
         }
-        return false;
-    }
-
-    std::string error;
-    file.writeString("COMPUTER", "UPDATEUSER", computerName);
-    if (!file.save(&error)) {
-        feedback.showMessage("データファイルに書き込めません（" + error + "）");
-        return false;
+        return report(false);
     }
     watch.stop();
-    const std::string owner = file.readString("COMPUTER", "COMPUTER", computerName);
     if (owner != computerName && !isAllUsers(owner)) {
         if (!feedback.confirm("ユーザー" + owner + "のデータです。\n更新しますか？")) {
-            file.writeString("COMPUTER", "UPDATEUSER", "");
-            file.writeString("COMPUTER", "LASTUPDATEUSER", "CANCEL");
-            if (!file.save(&error)) {
-                feedback.showMessage("データファイルに書き込めません（" + error + "）");
+            if (!releaseLockOnly(computerName, path)) {
+                feedback.showMessage("データファイルのロックを解除できませんでした");
             }
             watch.start();
-            return false;
+            return report(false);
         }
     }
-    return true;
+    return report(true);
+}
+
+bool releaseLockOnly(const std::string& computerName, const std::string& path) {
+    return updateProfileFile(path, [&](ProfileFile& file) {
+               if (file.readString("COMPUTER", "UPDATEUSER", "") != computerName) {
+                   return false;
+               }
+               file.writeString("COMPUTER", "UPDATEUSER", "");
+               file.writeString("COMPUTER", "LASTUPDATEUSER", "CANCEL");
+               return true;
+           }) == UpdateResult::Written;
 }
 
 } // namespace velmora

@@ -3,6 +3,7 @@
 #include "core/UserFeedback.h"
 #include "schedule/ChangeWatch.h"
 
+#include <cstddef>
 #include <string>
 
 namespace velmora {
@@ -25,14 +26,36 @@ enum class LockMode {
     Quiet,       // before a save: never writes, never asks
 };
 
+class ProfileFile;
+
+// The quiet rule over a file as just read: the lock is ours, or free on a
+// file this computer owns.
+bool quietLockAllows(const ProfileFile& file, bool ownsFile, const std::string& computerName);
+
+// What the file held around a lock: `before` digests the version the decision
+// was made on (before our own write), `after` the version the call left.
+struct LockContent {
+    std::size_t before = 0;
+    std::size_t after = 0;
+};
+
 // The cooperative user lock kept in the file's COMPUTER section. Interactive:
 // allowed when the lock is ours already, or when it is free and this computer
 // takes it (asking first when another computer owns the file; Cancel leaves
 // LASTUPDATEUSER "CANCEL"). Quiet: allowed when the lock is ours, or free on a
 // file this computer owns. A stale lock is never broken. Messages go to
 // `feedback` (when `showMessages`); the file's watch is stopped while the lock
-// is held. Refused when the file is missing or read-only.
+// is held. Refused when the file is missing, read-only or cannot be read
+// (nothing is written then). The lock is written by a read-modify-write of the
+// file as it is at that moment, so another computer's save that lands
+// meanwhile is never undone.
 bool acquireLock(bool ownsFile, const std::string& computerName, const std::string& path, LockMode mode,
-                 bool showMessages, ChangeWatch& watch, UserFeedback& feedback);
+                 bool showMessages, ChangeWatch& watch, UserFeedback& feedback, LockContent* content = nullptr);
+
+// Frees a lock this computer holds without saving anything else (after a
+// failed save, or an edit that cannot go on): UPDATEUSER empty and
+// LASTUPDATEUSER "CANCEL", so that nobody reloads for it. False when the
+// lock is not ours or the file could not be read or written.
+bool releaseLockOnly(const std::string& computerName, const std::string& path);
 
 } // namespace velmora

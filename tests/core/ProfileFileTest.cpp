@@ -101,9 +101,39 @@ TEST(ProfileFile, WritesInPlaceAppendsAndKeepsOtherBytes) {
 
     // A character code page 932 cannot hold is refused, and nothing changes.
     const std::string before = f.bytes();
-    EXPECT_FALSE(f.writeString("A", "k1", "wave \u301C dash"));
+    EXPECT_FALSE(f.writeString("A", "k1", "em \u2014 dash"));
     EXPECT_FALSE(f.writeString("A", "emoji\U0001F600", "v"));
     EXPECT_EQ(f.bytes(), before);
+}
+
+// A stray byte (a line cut inside a pair, a file saved as UTF-8) once made
+// every later save of the file fail, though the new text was fine.
+TEST(ProfileFile, StrayBytesSurviveSavesAndRewrites) {
+    const std::string day = "2024/01/05=\"\x81 abc \""; // 0x81 0x20: a lead byte with no trail
+    const std::string title = "TITLETEXT=x\xFDy";
+    ProfileFile f;
+    f.parse("[DAY]\r\n" + day + "\r\n[COLOR]\r\n" + title + "\r\n");
+    ASSERT_TRUE(f.writeString("DAY", "2024/01/06", "\"new\""));
+    const std::string saved = "[DAY]\r\n" + day + "\r\n2024/01/06=\"new\"\r\n[COLOR]\r\n" + title + "\r\n";
+    EXPECT_EQ(f.bytes(), saved);
+
+    // Values read and written back (the schedule store requotes entries) keep their bytes.
+    const auto entry = f.read("DAY", "2024/01/05");
+    const auto titleText = f.read("COLOR", "TITLETEXT");
+    ASSERT_TRUE(entry.has_value());
+    ASSERT_TRUE(titleText.has_value());
+    ASSERT_TRUE(f.writeString("DAY", "2024/01/05", "\"" + *entry + "\""));
+    ASSERT_TRUE(f.writeString("COLOR", "TITLETEXT", *titleText));
+    EXPECT_EQ(f.bytes(), saved);
+
+    // An edited value keeps the bytes the user did not touch.
+    ASSERT_TRUE(f.writeString("COLOR", "TITLETEXT", *titleText + "予定"));
+    EXPECT_EQ(f.bytes(), "[DAY]\r\n" + day + "\r\n2024/01/06=\"new\"\r\n[COLOR]\r\n" + title + cp932("予定") + "\r\n");
+
+    // 〜 as Linux input types it (U+301C) is written at its JIS position.
+    ASSERT_TRUE(f.writeString("DAY", "2024/01/07", "\"会議 10:00〜12:00\""));
+    EXPECT_NE(f.bytes().find("\r\n2024/01/07=\"" + cp932("会議 10:00") + "\x81\x60" + "12:00\"\r\n"), std::string::npos)
+        << f.bytes();
 }
 
 TEST(ProfileFile, EraseAndRewriteSections) {
@@ -129,7 +159,7 @@ TEST(ProfileFile, SaveReplacesTheFileOrLeavesItIntact) {
 
     // A write that breaks off half-way (a full disk) keeps the old file.
     std::string error;
-    EXPECT_FALSE(f.save(&error, AtomicWriteOptions{4}));
+    EXPECT_FALSE(f.save(&error, AtomicWriteOptions{.failAfterBytes = 4}));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(readBytes(path), "[S]\r\nk=old\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "temporary file left behind";

@@ -83,7 +83,9 @@ TEST_F(MemoStoreTest, MissingDataFileTakesTheMemosFromTheScheduleFile) {
     ProfileFile created(memoPath);
     ASSERT_EQ(created.load(), ReadOutcome::Read);
     EXPECT_EQ(created.read("COMPUTER", "COMPUTER"), "PC-01");
-    EXPECT_FALSE(created.hasSection("MEMOFILE"));
+    // Taken over at once: the schedule file's next save drops them there.
+    EXPECT_EQ(created.readSection("MEMOFILE").lines(), std::vector<std::string>{"1=MEMO0001.dfm"});
+    EXPECT_EQ(created.read("MEMOOPT", "MEMO0001.dfm"), "1101");
     EXPECT_EQ(readBytes(schedulePath), schedule);
     EXPECT_TRUE(store.ownership().ownsFile);
     EXPECT_TRUE(store.watch().isRunning());
@@ -141,7 +143,8 @@ TEST_F(MemoStoreTest, FailedSaveReportsAndKeepsTheOldFile) {
     ASSERT_EQ(store.addNewMemo(), "MEMO0001.dfm");
     fs::permissions(memoPath, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 
-    EXPECT_EQ(store.save(true), SaveResult::Failed);
+    // A read-only file refuses the save, as it refuses the lock.
+    EXPECT_EQ(store.save(true), SaveResult::Refused);
     EXPECT_EQ(readBytes(memoPath), before);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].rfind("メモデータを保存できませんでした。\n" + memoPath + "\n", 0), 0u);
