@@ -356,8 +356,8 @@ void TMainForm::command(const MenuEntry& e) {
     }
 }
 
-std::optional<std::string> TMainForm::askDataFile(const QString& title, const QString& kind,
-                                                  const std::string& current, const QString& proposedName) {
+std::optional<std::string> TMainForm::askDataFile(const QString& title, const QString& kind, const std::string& current,
+                                                  const QString& proposedName) {
     // A name that does not exist yet is a new data file: the load makes it.
     QFileDialog dialog(nullptr, title, q(folderOf(current)), kind + QStringLiteral("(*.dat)"));
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -381,9 +381,8 @@ void TMainForm::openScheduleFile() {
 }
 
 void TMainForm::openMemoFile() {
-    if (const auto path =
-            askDataFile(QStringLiteral("メモデータを開く"), QStringLiteral("メモデータ"), m_hub.memos().path(),
-                            QStringLiteral("Memo.dat"))) {
+    if (const auto path = askDataFile(QStringLiteral("メモデータを開く"), QStringLiteral("メモデータ"),
+                                      m_hub.memos().path(), QStringLiteral("Memo.dat"))) {
         m_hub.switchMemo(*path, false);
     }
 }

@@ -78,7 +78,8 @@ int runUnlock(CliContext& context, const std::vector<std::string>& args) {
         reason = "ロックはかかっていません。このコンピュータのデータではないため保存しません";
     }
     if (!reason.empty() || !saved(session)) {
-        context.err << "velmora-cli: ロックを解除できませんでした" << (reason.empty() ? "" : "（" + reason + "）") << "\n";
+        context.err << "velmora-cli: ロックを解除できませんでした" << (reason.empty() ? "" : "（" + reason + "）")
+                    << "\n";
         return kFailure;
     }
     return kOk;

@@ -67,7 +67,7 @@ struct FileRead {
     ReadOutcome outcome = ReadOutcome::Missing;
     std::string bytes;
     std::optional<FileStamp> stamp; // of the version read
-    std::string error; // Japanese reason when Failed
+    std::string error;              // Japanese reason when Failed
 };
 
 // Reads a whole file, telling a missing file from one that cannot be read.

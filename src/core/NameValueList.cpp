@@ -126,7 +126,7 @@ void NameValueList::sortIgnoreCase() {
             return false;
         }
         return na.size() < nb.size() ? compareIgnoreCase("=", nb.substr(common, 1)) < 0
-                                      : compareIgnoreCase(na.substr(common, 1), "=") < 0;
+                                     : compareIgnoreCase(na.substr(common, 1), "=") < 0;
     });
 }
 

@@ -143,9 +143,9 @@ SaveResult MemoStore::save(bool stamp) {
     if (m_recent) {
         moveToFront(*m_recent, path());
     }
-    const SaveResult result =
-        m_file.save(stamp, m_clock.now(), hasUnsavedEdits(), [this](ProfileFile& file) { return applyTo(file); },
-                    [this](const ProfileFile& file) { loadFrom(file); });
+    const SaveResult result = m_file.save(
+        stamp, m_clock.now(), hasUnsavedEdits(), [this](ProfileFile& file) { return applyTo(file); },
+        [this](const ProfileFile& file) { loadFrom(file); });
     if (result == SaveResult::Saved) {
         m_savedFiles = m_memoFiles;
         m_savedOptions = m_memoOptions;

@@ -37,8 +37,7 @@ bool backUpKind(BackupKind kind, const BackupSource& source, const BackupPolicy&
 
 // Opens `newPath` in the store; when it cannot be read, the store goes back
 // to the file it had.
-template <typename Store, typename Load>
-bool openInStore(Store& store, const std::string& newPath, const Load& load) {
+template <typename Store, typename Load> bool openInStore(Store& store, const std::string& newPath, const Load& load) {
     const std::string oldPath = store.path();
     store.setPath(newPath);
     load();
@@ -145,9 +144,9 @@ bool restoreBackup(const std::string& itemName, ScheduleStore& schedule, MemoSto
     const std::string current = isSchedule ? schedule.path() : memos.path();
     const auto reopen = [&](const std::string& path) {
         const SwitchSteps openOnly{nullptr, steps.afterLoad};
-        return isSchedule ? switchScheduleFile(schedule, path, SwitchMode::OpenWithoutSaving, openOnly, backup)
-                          : switchMemoFile(memos, path, schedule.path(), SwitchMode::OpenWithoutSaving, openOnly,
-                                           backup);
+        return isSchedule
+                   ? switchScheduleFile(schedule, path, SwitchMode::OpenWithoutSaving, openOnly, backup)
+                   : switchMemoFile(memos, path, schedule.path(), SwitchMode::OpenWithoutSaving, openOnly, backup);
     };
     const bool released = isSchedule
                               ? switchScheduleFile(schedule, current, SwitchMode::SaveOnly, steps, backup)

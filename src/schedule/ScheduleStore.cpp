@@ -1,7 +1,7 @@
 #include "schedule/ScheduleStore.h"
 
-#include "core/DateText.h"
 #include "core/AtomicFile.h"
+#include "core/DateText.h"
 #include "core/PathText.h"
 #include "core/ProfileFile.h"
 #include "schedule/EntryList.h"

@@ -88,7 +88,7 @@ bool SharedDataFile::lockForEditing(const std::function<void()>& reload) {
     reload();
     m_watch.stop();
     if (m_loadFailed) {
-        releaseLockOnly(m_computerName, m_path);
+        releaseAfterFailure(true);
         m_watch.start();
         return false;
     }
@@ -96,9 +96,11 @@ bool SharedDataFile::lockForEditing(const std::function<void()>& reload) {
 }
 
 void SharedDataFile::releaseAfterFailure(bool release) {
-    if (release && !releaseLockOnly(m_computerName, m_path)) {
-        // Not ours, or the file is out of reach: nothing more we can do safely.
-        return;
+    LockContent content;
+    // Not ours, or the file is out of reach: nothing more can be done safely.
+    if (release && releaseLockOnly(m_computerName, m_path, &content) && m_knownHash && content.before == *m_knownHash) {
+        // Our own release is no other computer's save.
+        m_knownHash = content.after;
     }
 }
 

@@ -94,15 +94,26 @@ bool acquireLock(bool ownsFile, const std::string& computerName, const std::stri
     return report(true);
 }
 
-bool releaseLockOnly(const std::string& computerName, const std::string& path) {
-    return updateProfileFile(path, [&](ProfileFile& file) {
-               if (file.readString("COMPUTER", "UPDATEUSER", "") != computerName) {
-                   return false;
-               }
-               file.writeString("COMPUTER", "UPDATEUSER", "");
-               file.writeString("COMPUTER", "LASTUPDATEUSER", "CANCEL");
-               return true;
-           }) == UpdateResult::Written;
+bool releaseLockOnly(const std::string& computerName, const std::string& path, LockContent* content) {
+    LockContent seen;
+    ProfileFile last;
+    const bool released = updateProfileFile(
+                              path,
+                              [&](ProfileFile& file) {
+                                  seen.before = file.contentHash();
+                                  if (file.readString("COMPUTER", "UPDATEUSER", "") != computerName) {
+                                      return false;
+                                  }
+                                  file.writeString("COMPUTER", "UPDATEUSER", "");
+                                  file.writeString("COMPUTER", "LASTUPDATEUSER", "CANCEL");
+                                  return true;
+                              },
+                              nullptr, &last) == UpdateResult::Written;
+    seen.after = last.contentHash();
+    if (content) {
+        *content = seen;
+    }
+    return released;
 }
 
 } // namespace velmora

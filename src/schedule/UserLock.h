@@ -56,6 +56,6 @@ bool acquireLock(bool ownsFile, const std::string& computerName, const std::stri
 // failed save, or an edit that cannot go on): UPDATEUSER empty and
 // LASTUPDATEUSER "CANCEL", so that nobody reloads for it. False when the
 // lock is not ours or the file could not be read or written.
-bool releaseLockOnly(const std::string& computerName, const std::string& path);
+bool releaseLockOnly(const std::string& computerName, const std::string& path, LockContent* content = nullptr);
 
 } // namespace velmora

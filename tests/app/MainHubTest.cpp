@@ -298,3 +298,26 @@ TEST(MainHubShutdown, TheCloseSavesEverythingAndTheCalendarStaysOnTheDesktop) {
     EXPECT_EQ(other.platform.calls, (std::vector<std::string>{"calendar calendar.bmp"}));
     EXPECT_TRUE(other.platform.busyDuringInstall);
 }
+
+// The start-up backup failed without a word, and a recent file that was
+// deleted was made anew at its path.
+TEST(MainHubDataFiles, AFailedStartUpBackupIsSaidAndAGoneRecentFileKeepsTheCurrentOne) {
+    HubFixture f;
+    f.settings("BackUpCheck=1\r\nBackUpCount=3\r\n");
+    test::writeBytes(f.home.file("SBK"), "a file where the backup folder belongs");
+    f.start();
+    ASSERT_FALSE(f.feedback.messages.empty());
+    EXPECT_EQ(f.feedback.messages[0].rfind("スケジュールデータのバックアップに失敗しました。", 0), 0u)
+        << f.feedback.messages[0];
+
+    f.feedback.messages.clear();
+    const std::string current = f.hub.schedule().path();
+    const std::string gone = f.home.file("gone/Schedule.dat");
+    f.hub.switchSchedule(gone, true);
+    EXPECT_EQ(f.feedback.messages, std::vector<std::string>{"指定したファイルがみつかりません"});
+    EXPECT_EQ(f.hub.schedule().path(), current);
+    EXPECT_FALSE(std::filesystem::exists(gone));
+    f.hub.switchMemo(f.home.file("gone/Memo.dat"), true);
+    EXPECT_EQ(f.feedback.messages.size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(f.home.file("gone")));
+}

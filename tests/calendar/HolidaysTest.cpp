@@ -1,12 +1,14 @@
 // Rules of the holiday engine that the holiday templates do not exercise.
 
 #include "calendar/Holidays.h"
+#include "calendar/DayWindow.h"
 
 #include "core/DateText.h"
 #include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 #include <string>
 #include <utility>
@@ -127,3 +129,19 @@ TEST(HolidayCalendar, NoSubstituteWhenTheMondayIsFixed) {
 
 } // namespace
 } // namespace velmora
+
+// Reminders and the command-line tool hand the days' window the settings as
+// the file held them: absurd block counts overflowed there.
+TEST(HolidayCalendar, TheDayWindowHoldsAbsurdBlockSettings) {
+    for (const int value : {std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}) {
+        velmora::Settings s;
+        s.calenFlag = 1;
+        s.yDrawCol = value;
+        s.yDrawRow = value;
+        s.yDrawPos = value;
+        const velmora::DateValue month = *velmora::DateValue::fromDate(2026, 12, 1);
+        const velmora::DaySpan span = velmora::dayWindow(s, month);
+        EXPECT_LE(span.first.dayNumber(), month.dayNumber()) << value;
+        EXPECT_LE(span.last.dayNumber() - span.first.dayNumber(), 12 * 12 * 31 + 20) << value;
+    }
+}

@@ -19,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::cp932;
+using test::FileSizeLimit;
 using test::readBytes;
 using test::TempDir;
 using test::writeBytes;
@@ -26,29 +27,6 @@ using test::writeBytes;
 DateValue at(int year, int month, int day, int hour, int minute) {
     return DateValue::fromDateTime(year, month, day, hour, minute, 0).value();
 }
-
-// Files written while it lives can grow to `bytes` only and a longer write
-// fails, as on a full disk (root included, unlike a read-only folder).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_old;
-        limited.rlim_cur = bytes;
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = SIG_DFL;
-};
 
 constexpr rlim_t kDiskRoom = 64 * 1024;
 

@@ -117,3 +117,54 @@ TEST(FileSwitch, SwitchingTheMemoFileKeepsTheScheduleFile) {
     EXPECT_EQ(p.schedule.path(), dir.file("Schedule/Schedule.dat"));
     EXPECT_EQ(restoreMenu(BackupKind::Memo, dir.dir(), p.memos.path()).size(), 1u);
 }
+
+TEST(FileSwitch, TheOpenDialogsChoiceIsADataFile) {
+    const struct {
+        const char* chosen;
+        const char* opened;
+    } rows[] = {
+        {"/home/u/Schedule.txt", "/home/u/Schedule.dat"}, {"/home/u/Schedule", "/home/u/Schedule.dat"},
+        {"/home/u/a.b/Plan", "/home/u/a.b/Plan.dat"},     {"/home/u/Plan.DAT", "/home/u/Plan.dat"},
+        {"/home/u/x.tar.gz", "/home/u/x.tar.dat"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(withDataExtension(row.chosen), row.opened) << row.chosen;
+    }
+}
+
+// A file that cannot be read must not replace the one in use: the store
+// would be empty and its next save would write nothing over something.
+TEST(FileSwitch, AFileThatCannotBeReadKeepsTheCurrentOne) {
+    TempDir dir;
+    Program p(dir);
+    p.schedule.appendEntry(EntryKind::Dated, *parseDate("2026/12/24"), "忘年会");
+    fs::create_directories(dir.file("Unreadable.dat"));
+    EXPECT_FALSE(
+        switchScheduleFile(p.schedule, dir.file("Unreadable.dat"), SwitchMode::SaveAndOpen, p.steps, p.policy));
+    EXPECT_EQ(p.schedule.path(), dir.file("Schedule/Schedule.dat"));
+    EXPECT_FALSE(p.schedule.loadFailed());
+    EXPECT_TRUE(p.schedule.section(ScheduleSection::Day).contains("2026/12/24"));
+    EXPECT_EQ(p.log, "close;redraw(Schedule.dat);") << "the windows come back on the current file";
+    EXPECT_TRUE(restoreMenu(BackupKind::Schedule, dir.dir(), dir.file("Unreadable.dat")).empty());
+
+    EXPECT_FALSE(switchMemoFile(p.memos, dir.file("Unreadable.dat"), p.schedule.path(), SwitchMode::SaveAndOpen,
+                                p.steps, p.policy));
+    EXPECT_EQ(p.memos.path(), dir.file("Schedule/Memo.dat"));
+}
+
+TEST(FileSwitch, ARestoreThatCannotRestoreChangesNothing) {
+    TempDir dir;
+    Program p(dir);
+    RecordingFeedback said;
+    p.policy.feedback = &said;
+    ASSERT_EQ(p.schedule.save(true), SaveResult::Saved);
+    ASSERT_TRUE(backUp(BackupKind::Schedule, BackupSource{dir.dir(), p.schedule.path(), {}}, 3, p.clock.now()));
+    fs::remove(dir.file("SBK/BackUp1/Schedule.dat"));
+    const std::string before = readBytes(p.schedule.path());
+
+    EXPECT_FALSE(restoreBackup("BUSch1", p.schedule, p.memos, p.steps, p.policy));
+    ASSERT_EQ(said.messages.size(), 1u);
+    EXPECT_EQ(said.messages[0].rfind("バックアップから復元できません。", 0), 0u);
+    EXPECT_EQ(readBytes(p.schedule.path()), before) << "neither locked nor saved";
+    EXPECT_EQ(p.log, "");
+}

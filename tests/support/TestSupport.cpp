@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <grp.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace velmora::test {
 
@@ -53,6 +57,45 @@ std::string cp932(std::string_view utf8) {
         return {};
     }
     return *bytes;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = m_old;
+    limited.rlim_cur = bytes;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_oldHandler);
+}
+
+void runAsOrdinaryUser(const std::vector<std::filesystem::path>& owned, const std::function<void()>& body) {
+    if (geteuid() != 0) {
+        body();
+        return;
+    }
+    constexpr uid_t kNobody = 65534;
+    for (const auto& path : owned) {
+        ASSERT_EQ(lchown(path.c_str(), kNobody, kNobody), 0) << path;
+    }
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool dropped = setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0;
+        EXPECT_TRUE(dropped) << "cannot become an ordinary user";
+        if (dropped) {
+            body();
+        }
+        std::fflush(nullptr);
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the ordinary user's part failed (see above)";
 }
 
 } // namespace velmora::test

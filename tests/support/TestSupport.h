@@ -1,8 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <sys/resource.h>
+#include <vector>
 
 namespace velmora::test {
 
@@ -27,5 +30,24 @@ void writeBytes(const std::filesystem::path& file, std::string_view bytes);
 std::string readBytes(const std::filesystem::path& file);
 // CP932 bytes of UTF-8 text; fails the running test when it has no CP932 form.
 std::string cp932(std::string_view utf8);
+
+// Files written while it lives can grow to `bytes` only and a longer write
+// fails, as on a full disk (root included, unlike a read-only folder).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+// Runs `body` as an ordinary user, for whom file modes count: in a child
+// process as user "nobody" (after giving it `owned`) when this process is
+// root, directly otherwise. A failure inside the child fails the calling test.
+void runAsOrdinaryUser(const std::vector<std::filesystem::path>& owned, const std::function<void()>& body);
 
 } // namespace velmora::test
