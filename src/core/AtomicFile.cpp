@@ -132,7 +132,8 @@ void syncFolder(const fs::path& folder) {
 
 // Rewrites a file with several names in place, so that none of them is cut
 // off; the caller has proved with a full temporary copy that the bytes fit.
-bool rewriteInPlace(const fs::path& target, std::string_view bytes, const std::string& old, int& err) {
+bool rewriteInPlace(const fs::path& target, std::string_view bytes, const std::string& old, int& err,
+                    FileStamp* written) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
         err = errno;
@@ -140,6 +141,10 @@ bool rewriteInPlace(const fs::path& target, std::string_view bytes, const std::s
     }
     bool ok = writeAll(fd, bytes, bytes.size(), err) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
               ::fsync(fd) == 0;
+    struct stat mine {};
+    if (ok && written && ::fstat(fd, &mine) == 0) {
+        *written = stampOf(mine);
+    }
     if (!ok) {
         if (!err) {
             err = errno;
@@ -170,7 +175,8 @@ std::string resolvedTarget(const std::string& path) {
         }
         p = link.is_absolute() ? link : p.parent_path() / link;
     }
-    return p.lexically_normal().string();
+    // ".." is the system's to resolve: by text it would leave a linked folder.
+    return p.string();
 }
 
 std::optional<FileStamp> fileStamp(const std::string& path) {
@@ -187,7 +193,7 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
 }
 
 WriteResult replaceFile(const std::string& path, std::string_view bytes, std::string* error,
-                        const AtomicWriteOptions& options) {
+                        const AtomicWriteOptions& options, FileStamp* written) {
     const fs::path target(resolvedTarget(path));
     const fs::path folder = target.parent_path();
     const auto failWith = [&](const std::string& reason) {
@@ -238,6 +244,12 @@ WriteResult replaceFile(const std::string& path, std::string_view bytes, std::st
         ok = false;
         err = errno;
     }
+    // The version we write, taken from the file itself: read back by name
+    // after the rename it could already be another computer's.
+    struct stat mine {};
+    if (ok && written && ::fstat(fd, &mine) == 0) {
+        *written = stampOf(mine);
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         err = errno;
@@ -256,7 +268,7 @@ WriteResult replaceFile(const std::string& path, std::string_view bytes, std::st
             ::unlink(temp.c_str());
             return failWith(before.error.empty() ? writeReason(EIO) : before.error);
         }
-        const bool rewritten = rewriteInPlace(target, bytes, before.bytes, err);
+        const bool rewritten = rewriteInPlace(target, bytes, before.bytes, err, written);
         ::unlink(temp.c_str());
         if (!rewritten) {
             return failWith(writeReason(err ? err : EIO));

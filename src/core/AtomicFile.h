@@ -49,9 +49,11 @@ enum class WriteResult {
 // removed, false is returned and *error (when given) holds a Japanese reason.
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr,
                          const AtomicWriteOptions& options = {});
-// The same, telling a file another writer replaced meanwhile (see unchangedSince).
+// The same, telling a file another writer replaced meanwhile (see
+// unchangedSince); *written (when given) receives the stamp of the version
+// this call wrote.
 WriteResult replaceFile(const std::string& path, std::string_view bytes, std::string* error = nullptr,
-                        const AtomicWriteOptions& options = {});
+                        const AtomicWriteOptions& options = {}, FileStamp* written = nullptr);
 
 // The file a path names once symbolic links are followed (the path itself
 // when it is no link); a dangling link gives the path it points to.

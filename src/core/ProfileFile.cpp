@@ -370,9 +370,10 @@ WriteResult ProfileFile::saveIfUnchanged(std::string* error) {
     const std::string content = bytes();
     AtomicWriteOptions options;
     options.unchangedSince = m_stamp;
-    const WriteResult result = replaceFile(m_path, content, error, options);
+    FileStamp written;
+    const WriteResult result = replaceFile(m_path, content, error, options, &written);
     if (result == WriteResult::Written) {
-        m_stamp = fileStamp(m_path);
+        m_stamp = written;
         m_contentHash = hashOfBytes(content);
     }
     return result;
