@@ -4,7 +4,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <chrono>
 #include <cstring>
+#include <ctime>
+#include <thread>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -281,6 +284,45 @@ WriteResult replaceFile(const std::string& path, std::string_view bytes, std::st
     }
     removeLeftovers(target);
     return WriteResult::Written;
+}
+
+std::optional<WriteGuard> WriteGuard::acquire(const std::string& path, int waitMs, std::string* error) {
+    static std::mt19937 random{std::random_device{}()};
+    const std::string marker = resolvedTarget(path) + ".lock";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        const int fd = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return WriteGuard(marker);
+        }
+        if (errno != EEXIST) {
+            return WriteGuard(std::string());
+        }
+        struct stat held {};
+        if (::stat(marker.c_str(), &held) == 0 && held.st_mtime + kStaleWriteGuardSeconds < std::time(nullptr)) {
+            // Left by a writer that died: moved aside first, so that two
+            // computers breaking it at once never remove a fresh one.
+            const std::string aside = temporaryNameFor(marker);
+            if (::rename(marker.c_str(), aside.c_str()) == 0) {
+                ::unlink(aside.c_str());
+            }
+            continue;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            if (error) {
+                *error = "他のコンピュータが保存中のため書き込めません";
+            }
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 20));
+    }
+}
+
+WriteGuard::~WriteGuard() {
+    if (!m_marker.empty()) {
+        ::unlink(m_marker.c_str());
+    }
 }
 
 FileRead readFile(const std::string& path) {

@@ -59,6 +59,31 @@ WriteResult replaceFile(const std::string& path, std::string_view bytes, std::st
 // when it is no link); a dangling link gives the path it points to.
 std::string resolvedTarget(const std::string& path);
 
+// A marker file beside a shared file ("name.lock"), held by one computer for
+// the few milliseconds of a read-modify-write, so that no other computer's
+// save can land between that read and its rename. Cooperative, like the user
+// lock: only the program's own writers honour it. A marker older than
+// `kStaleWriteGuardSeconds` (a crash in the middle of a write) is broken.
+class WriteGuard {
+public:
+    static constexpr int kStaleWriteGuardSeconds = 30;
+
+    // Waits up to `waitMs` for the marker. nullopt, with a Japanese reason,
+    // when another writer keeps it that long. Where no marker can be made at
+    // all (a folder nobody may write), an empty guard is returned: the write
+    // that follows fails with its own reason.
+    static std::optional<WriteGuard> acquire(const std::string& path, int waitMs, std::string* error = nullptr);
+
+    WriteGuard(WriteGuard&& other) noexcept : m_marker(std::move(other.m_marker)) { other.m_marker.clear(); }
+    WriteGuard& operator=(WriteGuard&&) = delete;
+    WriteGuard(const WriteGuard&) = delete;
+    ~WriteGuard();
+
+private:
+    explicit WriteGuard(std::string marker) : m_marker(std::move(marker)) {}
+    std::string m_marker;
+};
+
 enum class ReadOutcome {
     Read,    // the bytes are the whole file
     Missing, // there is no such file

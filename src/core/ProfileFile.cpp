@@ -385,6 +385,13 @@ std::size_t hashOfBytes(std::string_view bytes) {
 
 UpdateResult updateProfileFile(const std::string& path, const std::function<bool(ProfileFile&)>& change,
                                std::string* error, ProfileFile* done) {
+    // The guard keeps other copies of the program out of the window between
+    // the read and the rename; the stamp check still catches any other writer.
+    constexpr int kGuardWaitMs = 15000;
+    const auto guard = WriteGuard::acquire(path, kGuardWaitMs, error);
+    if (!guard) {
+        return UpdateResult::Failed;
+    }
     // Each round loses only to a writer that renamed its file in between;
     // the bound only keeps a broken file system from spinning for ever.
     constexpr int kRounds = 200;

@@ -14,6 +14,7 @@
 #include <future>
 #include <map>
 #include <set>
+#include <thread>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -716,4 +717,41 @@ TEST(ProfileFileGuard, AnUpdateThatDeclinesWritesNothing) {
         }
         EXPECT_EQ(entriesOf(dir.path()), exists ? Names{"data.ini"} : Names{});
     }
+}
+
+// Two computers' read-modify-writes must not interleave: a check right before
+// the rename cannot stop another computer's whole save landing after it.
+TEST(WriteGuardTest, OneWriterAtATimeAndACrashedOneIsBrokenWhenStale) {
+    TempDir dir;
+    const std::string data = dir.file("Schedule.dat");
+    writeBytes(data, "[DAY]\r\n");
+    {
+        auto first = WriteGuard::acquire(data, 0);
+        ASSERT_TRUE(first.has_value());
+        EXPECT_TRUE(fs::exists(data + ".lock"));
+        std::string error;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(WriteGuard::acquire(data, 100, &error).has_value());
+        EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms) << "it waits before giving up";
+        EXPECT_EQ(error, "他のコンピュータが保存中のため書き込めません");
+        // An update waits for the guard too, and gives up with the same reason.
+        std::string updateError;
+        auto waiting = std::async(std::launch::async, [&] {
+            return updateProfileFile(data, [](ProfileFile& f) { return f.writeString("DAY", "2027/01/01", "x"); },
+                                     &updateError);
+        });
+        std::this_thread::sleep_for(200ms);
+        EXPECT_EQ(readBytes(data), "[DAY]\r\n") << "nothing written while another writer holds the guard";
+        first.reset();
+        EXPECT_EQ(waiting.get(), UpdateResult::Written);
+    }
+    EXPECT_FALSE(fs::exists(data + ".lock")) << "released with the update";
+
+    // A marker a crash left behind blocks others only until it is stale.
+    writeBytes(data + ".lock", "");
+    const auto old = fs::file_time_type::clock::now() - std::chrono::seconds(WriteGuard::kStaleWriteGuardSeconds + 30);
+    fs::last_write_time(data + ".lock", old);
+    EXPECT_TRUE(WriteGuard::acquire(data, 0).has_value());
+    writeBytes(data + ".lock", "");
+    EXPECT_FALSE(WriteGuard::acquire(data, 0).has_value()) << "a fresh marker is another writer's";
 }
