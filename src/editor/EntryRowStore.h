@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/DateValue.h"
+#include "core/NameValueList.h"
+#include "editor/EntryRow.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+class OpenReminders;
+class ScheduleStore;
+class UserFeedback;
+
+// The lists an entry view shows: a dated view (kind dated) shows the four
+// lists of one date, a weekly, monthly or yearly view only its own list.
+struct EntryView {
+    EntryKind kind = EntryKind::Dated;
+    DateValue viewDate;
+    bool dayView() const { return kind == EntryKind::Dated; }
+};
+
+// The rows of an entry view: the shown ones in the order dated, weekly,
+// monthly, yearly, and, in a dated view, the weekly and monthly rows whose
+// month filter keeps them off the shown month.
+struct LoadedRows {
+    std::vector<EntryRow> rows;
+    std::vector<EntryRow> heldWeekly;  // SaveLVW
+    std::vector<EntryRow> heldMonthly; // SaveLVM
+};
+
+// Loads the rows of a view from the store and the supplement files in
+// `folder` (with its trailing separator). Missing options and files are no value.
+LoadedRows loadEntryRows(const ScheduleStore& store, const EntryView& view, const std::string& folder);
+
+// CommitEntries over rows without "..": deleted rows go (their open reminder
+// windows closed, their reminder state and timed pairs dropped, their window
+// files added to `deletionQueue`), the others are renumbered per kind in row
+// order and written under their new keys: the entry lists of the view (a
+// name whose list becomes empty is removed), the "OPT"/"OPT2" rules, the nine
+// option sections, the supplement files, and the reminder state and timed
+// pairs moved to the new keys. Rows whose kind lies outside a weekly, monthly
+// or yearly view are written as the view's kind, never dropped. A supplement
+// file that cannot be written is reported through `feedback`.
+void commitEntryRows(ScheduleStore& store, const EntryView& view, const std::vector<EntryRow>& rows,
+                     OpenReminders& reminders, UserFeedback& feedback, const std::string& folder,
+                     std::vector<std::string>& deletionQueue);
+
+// Takes the pair of `key` out of the POPUPTIME record `timeKey`; a record
+// left empty is removed.
+void removeTimedPair(NameValueList& queue, std::string_view timeKey, std::string_view key);
+
+} // namespace velmora
