@@ -2,9 +2,9 @@
 
 #include "calendar/CalendarState.h"
 #include "core/DateText.h"
-#include "render/DrawWallPaper.h"
+#include "render/FontMapping.h"
 #include "render/HitTest.h"
-#include "render/RecordingCanvas.h"
+#include "render/WallpaperPass.h"
 
 #include <charconv>
 #include <ostream>
@@ -34,16 +34,18 @@ int runHit(CliContext& context, const std::vector<std::string>& arguments) {
     const int x = coordinate(args[0]);
     const int y = coordinate(args[1]);
 
+    ensureGuiApplication();
     Session session(context, false, false);
     const Settings settings = settingsFor(session, request);
-    const DateValue now = session.clock.now();
+    const DateValue now = context.now();
 
-    // The click is answered from the geometry a pass leaves, as on the desktop.
+    // The click is answered from the geometry the pass `render` draws leaves,
+    // as on the desktop: the same fonts, the same shift of the grid.
     CalendarState calendar(settings.holidayList);
-    RecordingCanvas canvas(request.width, request.height);
+    const bool adjust = adjustsAtStart(settings, request.month, now);
     DrawState state;
-    const RenderInputs inputs{settings, session.schedule, calendar, now, request.month, false, false};
-    drawCalendar(canvas, inputs, state);
+    const RenderInputs inputs{settings, session.schedule, calendar, now, request.month, adjust, false};
+    renderCalendar(basePicture("", request.width, request.height), inputs, state);
 
     // The tool opens no picker; it only says where one would open.
     bool pickerAsked = false;
@@ -55,6 +57,7 @@ int runHit(CliContext& context, const std::vector<std::string>& arguments) {
                          .state = state,
                          .displayMonth = request.month,
                          .now = now,
+                         .adjust = adjust,
                          .alt = alt,
                          .pickerAllowed = true,
                          .picker = [&](const PickerRequest&) -> std::optional<PickedMonth> {

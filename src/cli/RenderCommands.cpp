@@ -114,8 +114,7 @@ int runRender(CliContext& context, const std::vector<std::string>& args) {
     }
     CalendarState calendar(settings.holidayList);
     const DateValue now = context.now();
-    const bool adjust =
-        settings.adjst != 99 && now.year() == request.month.year() && now.month() == request.month.month();
+    const bool adjust = adjustsAtStart(settings, request.month, now);
     std::string error;
     if (!pdf.empty()) {
         // Printing draws without margins on a white page, in black, without shadows.

@@ -9,25 +9,34 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace velmora {
 
 namespace {
 
 // The Japanese faces of the other system and the Debian fonts that stand in
-// for them: the rounded gothic, the proportional and fixed gothics, the
-// minchos, and the modern gothics mapped to the proportional gothic.
-const std::map<std::string, std::string>& substitutes() {
-    static const std::map<std::string, std::string> table = {
-        {"HG丸ｺﾞｼｯｸM-PRO", "MotoyaLMaru"}, {"HG丸ゴシックM-PRO", "MotoyaLMaru"},
-        {"ＭＳ Ｐゴシック", "IPAPGothic"}, {"MS PGothic", "IPAPGothic"},
-        {"ＭＳ ゴシック", "IPAGothic"},    {"MS Gothic", "IPAGothic"},
-        {"MS UI Gothic", "IPAPGothic"},    {"ＭＳ 明朝", "IPAMincho"},
-        {"MS Mincho", "IPAMincho"},        {"ＭＳ Ｐ明朝", "IPAPMincho"},
-        {"MS PMincho", "IPAPMincho"},      {"メイリオ", "IPAPGothic"},
-        {"Meiryo", "IPAPGothic"},          {"Meiryo UI", "IPAPGothic"},
-        {"游ゴシック", "IPAPGothic"},      {"Yu Gothic", "IPAPGothic"},
-        {"游明朝", "IPAPMincho"},          {"Yu Mincho", "IPAPMincho"},
+// for them, the first installed one winning. Faces that come in one weight at
+// home (the rounded gothic, the MS gothics and minchos) keep single-weight
+// stand-ins of the same design, and their bold is drawn by QtCanvas; the
+// modern faces, which have a real bold at home, get families that have one
+// too, and the IPA fonts where those are missing.
+using Families = std::vector<std::string>;
+const std::map<std::string, Families>& substitutes() {
+    static const Families round = {"MotoyaLMaru"};
+    static const Families pGothic = {"IPAPGothic"};
+    static const Families gothic = {"IPAGothic"};
+    static const Families mincho = {"IPAMincho"};
+    static const Families pMincho = {"IPAPMincho"};
+    static const Families modernGothic = {"Noto Sans CJK JP", "IPAPGothic"};
+    static const Families modernMincho = {"Noto Serif CJK JP", "IPAPMincho"};
+    static const std::map<std::string, Families> table = {
+        {"HG丸ｺﾞｼｯｸM-PRO", round},   {"HG丸ゴシックM-PRO", round}, {"ＭＳ Ｐゴシック", pGothic},
+        {"MS PGothic", pGothic},     {"MS UI Gothic", pGothic},    {"ＭＳ ゴシック", gothic},
+        {"MS Gothic", gothic},       {"ＭＳ 明朝", mincho},        {"MS Mincho", mincho},
+        {"ＭＳ Ｐ明朝", pMincho},    {"MS PMincho", pMincho},      {"メイリオ", modernGothic},
+        {"Meiryo", modernGothic},    {"Meiryo UI", modernGothic},  {"游ゴシック", modernGothic},
+        {"Yu Gothic", modernGothic}, {"游明朝", modernMincho},     {"Yu Mincho", modernMincho},
     };
     return table;
 }
@@ -42,8 +51,12 @@ std::unique_ptr<QGuiApplication>& startedApplication() {
 } // namespace
 
 void installFontSubstitutions() {
-    for (const auto& [face, family] : substitutes()) {
-        QFont::insertSubstitution(QString::fromStdString(face), QString::fromStdString(family));
+    for (const auto& [face, families] : substitutes()) {
+        QStringList list;
+        for (const std::string& family : families) {
+            list << QString::fromStdString(family);
+        }
+        QFont::insertSubstitutions(QString::fromStdString(face), list);
     }
 }
 
@@ -53,16 +66,32 @@ std::string mappedFamily(const std::string& face) {
     if (cached != known.end()) {
         return cached->second;
     }
-    std::string family = face;
     const auto sub = substitutes().find(face);
-    if (sub != substitutes().end()) {
-        family = sub->second;
-    }
-    if (!QFontDatabase::hasFamily(QString::fromStdString(family))) {
-        family = kFallback;
+    const Families candidates = sub != substitutes().end() ? sub->second : Families{face};
+    std::string family = kFallback;
+    for (const std::string& candidate : candidates) {
+        if (QFontDatabase::hasFamily(QString::fromStdString(candidate))) {
+            family = candidate;
+            break;
+        }
     }
     known.emplace(face, family);
     return family;
+}
+
+bool hasBoldFace(const std::string& family) {
+    static std::map<std::string, bool> known;
+    const auto cached = known.find(family);
+    if (cached != known.end()) {
+        return cached->second;
+    }
+    const QString name = QString::fromStdString(family);
+    bool bold = false;
+    for (const QString& style : QFontDatabase::styles(name)) {
+        bold = bold || QFontDatabase::weight(name, style) >= QFont::DemiBold;
+    }
+    known.emplace(family, bold);
+    return bold;
 }
 
 void prepareGuiEnvironment() {

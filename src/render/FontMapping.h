@@ -13,6 +13,10 @@ void installFontSubstitutions();
 // otherwise a Japanese gothic.
 std::string mappedFamily(const std::string& face);
 
+// Whether an installed family has a face of its own for bold; without one
+// Qt's emboldening stands in, which it gives up from 64 pixels on.
+bool hasBoldFace(const std::string& family);
+
 // Starts the GUI application that drawing with Qt needs, offscreen when no
 // display is named, and maps the fonts. Does nothing when one runs already.
 // It lives until the process ends; a program that owns its application

@@ -55,13 +55,21 @@ int roundHalfEven(double v) {
     return static_cast<int>(std::nearbyint(v));
 }
 
+// Bytes of the UTF-8 character that starts with `lead`.
+std::size_t characterLength(char lead) {
+    const auto c = static_cast<unsigned char>(lead);
+    return c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+}
+
+std::string_view firstCharacter(std::string_view text) {
+    return text.empty() ? text : text.substr(0, characterLength(text[0]));
+}
+
 // The first leading run of whole characters (UTF-8) whose width fits.
 std::size_t fittingPrefix(Canvas& canvas, std::string_view text, int width) {
     std::size_t fits = 0;
     for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-        const std::size_t next = std::min(text.size(), i + n);
+        const std::size_t next = std::min(text.size(), i + characterLength(text[i]));
         if (canvas.textWidth(text.substr(0, next)) > width) {
             break;
         }
@@ -69,6 +77,21 @@ std::size_t fittingPrefix(Canvas& canvas, std::string_view text, int width) {
         i = next;
     }
     return fits;
+}
+
+// The text without the blanks (half- or full-width) at its end.
+std::string_view trimTrailingBlanks(std::string_view text) {
+    static constexpr std::string_view kWideBlank = "\u3000";
+    while (!text.empty()) {
+        if (text.back() == ' ') {
+            text.remove_suffix(1);
+        } else if (text.ends_with(kWideBlank)) {
+            text.remove_suffix(kWideBlank.size());
+        } else {
+            break;
+        }
+    }
+    return text;
 }
 
 // Every cell of the grid with its date and top-left corner, row by row; only
@@ -335,6 +358,51 @@ void drawDateStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
     canvas.fontPixelHeight = 0;
 }
 
+namespace {
+
+// One line's worth of an entry in its cell: a line of plain or wrapped text,
+// or one mark.
+struct Piece {
+    std::size_t entry = 0;
+    int line = 0; // 0 = the first line of the text box
+    int x = 0;
+    std::string text;
+};
+
+// The entries of one cell laid out line by line, before the box decides
+// which lines show.
+struct CellLayout {
+    std::vector<Piece> pieces;
+    // Entries that would take a line if there were room: a wrapped entry of
+    // which not one character fits the width takes none.
+    std::vector<bool> takesLine;
+};
+
+// Wrapped lines of one entry: each the longest leading run of whole
+// characters that fits, continuations indented by two blanks. Blanks left at
+// the end make no line, and a continuation that holds nothing but its indent
+// drops the rest (it would otherwise never get shorter).
+std::vector<std::string> wrapEntry(Canvas& canvas, std::string_view text, int width) {
+    static constexpr std::string_view kIndent = "  ";
+    std::vector<std::string> lines;
+    std::string rest(text);
+    while (!rest.empty()) {
+        const std::size_t n = fittingPrefix(canvas, rest, width);
+        if (n == 0 || (!lines.empty() && n <= kIndent.size())) {
+            break;
+        }
+        lines.push_back(rest.substr(0, n));
+        rest.erase(0, n);
+        if (trimTrailingBlanks(rest).empty()) {
+            break;
+        }
+        rest.insert(0, kIndent);
+    }
+    return lines;
+}
+
+} // namespace
+
 void drawEntryStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
     const Settings& s = in.settings;
     const bool print = in.printMode;
@@ -342,13 +410,18 @@ void drawEntryStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
     const int H = state.cellHeight;
     const FontSetting& schedule = s.font(FontPart::Schedule);
     const int size = schedule.size > 0 ? schedule.size : std::max(s.miniSize, H / 12);
-    const int lineHeight = pointsToPixels(size, canvas.dpi());
+    const int lineHeight = std::max(1, pointsToPixels(size, canvas.dpi()));
     const DateValue month = in.displayMonth.startOfMonth();
     const EntryContext context = in.calendar.entryContext(in.store, s);
     canvas.fontPixelHeight = 0;
     canvas.brushStyle = BrushStyle::Clear;
 
     forEachCell(state, [&](DateValue d, int x0, int y0) {
+        bool hasEntries = false;
+        const std::vector<EntryHit> hits = cellEntries(d, context, &hasEntries);
+        if (!hasEntries || hits.empty()) {
+            return;
+        }
         const bool shown = d.year() == month.year() && d.month() == month.month();
         canvas.font = schedule;
         canvas.font.size = size;
@@ -357,71 +430,155 @@ void drawEntryStep(Canvas& canvas, const RenderInputs& in, DrawState& state) {
         canvas.font.underline = false;
         canvas.font.strikeOut = false;
 
-        int left = x0 + 5;
-        int top = y0 + roundHalfEven(4.0 * H / 35.0) + state.lineOffset;
+        const int left = x0 + 5;
+        const int top = y0 + roundHalfEven(4.0 * H / 35.0) + state.lineOffset;
         const int right = left + static_cast<int>(W * 0.9);
         const int bottom = y0 + H - 10 + state.lineOffset;
+        // The box may reach below the cell by the line offset: nothing is
+        // drawn over the grid lines (3 pixels wide) or into the next week.
+        const int limit = std::min(bottom - 1, y0 + H - 1);
+        const int clipLeft = std::max(left, x0 + 2);
+        const int clipRight = std::min(right, x0 + W - 1);
+        const int clipTop = y0 + 2;
+        const int shownLines = top < limit ? (limit - top + lineHeight - 1) / lineHeight : 0;
+        const int wholeLines = top < limit ? (limit - top) / lineHeight : 0;
 
-        bool hasEntries = false;
-        const std::vector<EntryHit> hits = cellEntries(d, context, &hasEntries);
-        if (!hasEntries || hits.empty()) {
-            return;
-        }
-        const auto lineBottom = [&] { return std::min(top + lineHeight, bottom - 1); };
-        const auto useEntryLook = [&](const EntryHit& hit, bool keepColour) {
+        const auto useEntryLook = [&](const EntryHit& hit) {
             Colour colour = schedule.colour;
             try {
                 colour = static_cast<Colour>(std::stol(hit.colour));
             } catch (const std::exception&) {
             }
-            canvas.font.colour = (print && !keepColour) ? kBlack : colour;
+            // Marks keep their colour on paper too: they tell the entries apart.
+            canvas.font.colour = (print && s.schDisp != 1) ? kBlack : colour;
             canvas.font.face = hit.face;
         };
 
+        CellLayout layout;
+        layout.takesLine.assign(hits.size(), true);
         if (s.schDisp == 1) {
-            for (const EntryHit& hit : hits) {
-                if (top >= bottom) {
-                    break;
-                }
-                useEntryLook(hit, true);
-                const int markWidth = canvas.textWidth(hit.text);
-                shadowTextRect(canvas, s, print, Rect{left, top, right, lineBottom()}, left, top, hit.text);
-                left += markWidth;
-                if (left + markWidth > right) {
-                    top = lineBottom();
-                    left = x0 + 5;
+            int x = left;
+            int line = 0;
+            for (std::size_t i = 0; i < hits.size() && line < shownLines; ++i) {
+                useEntryLook(hits[i]);
+                const int markWidth = canvas.textWidth(hits[i].text);
+                layout.pieces.push_back(Piece{i, line, x, hits[i].text});
+                x += markWidth;
+                if (x + markWidth > right) {
+                    ++line;
+                    x = left;
                 }
             }
         } else if (s.bunkatu == 1) {
-            for (const EntryHit& hit : hits) {
-                useEntryLook(hit, false);
-                std::string rest = hit.text;
-                while (!rest.empty()) {
-                    const std::size_t n = fittingPrefix(canvas, rest, right - left);
-                    if (n == 0) {
-                        break;
+            int line = 0;
+            for (std::size_t i = 0; i < hits.size(); ++i) {
+                useEntryLook(hits[i]);
+                if (line >= shownLines) {
+                    // Below the box: only whether its first character would fit counts.
+                    layout.takesLine[i] = fittingPrefix(canvas, firstCharacter(hits[i].text), right - left) > 0;
+                    continue;
+                }
+                const std::vector<std::string> lines = wrapEntry(canvas, hits[i].text, right - left);
+                layout.takesLine[i] = !lines.empty();
+                for (const std::string& text : lines) {
+                    if (line < shownLines) {
+                        layout.pieces.push_back(Piece{i, line, left, text});
                     }
-                    if (top < bottom) {
-                        shadowTextRect(canvas, s, print, Rect{left, top, right, lineBottom()}, left, top,
-                                       rest.substr(0, n));
-                    }
-                    top = lineBottom();
-                    rest.erase(0, n);
-                    if (!rest.empty()) {
-                        rest.insert(0, "  ");
-                    }
+                    ++line;
                 }
             }
         } else {
-            for (const EntryHit& hit : hits) {
-                if (top >= bottom) {
-                    break;
-                }
-                useEntryLook(hit, false);
-                shadowTextRect(canvas, s, print, Rect{left, top, right, lineBottom()}, left, top, hit.text);
-                top = lineBottom();
+            for (std::size_t i = 0; i < hits.size() && static_cast<int>(i) < shownLines; ++i) {
+                layout.pieces.push_back(Piece{i, static_cast<int>(i), left, hits[i].text});
             }
         }
+
+        // Entries with no line among the whole lines of the box.
+        const auto hiddenEntries = [&](const std::vector<Piece>& pieces) {
+            std::vector<bool> seen(hits.size(), false);
+            for (const Piece& p : pieces) {
+                seen[p.entry] = seen[p.entry] || p.line < wholeLines;
+            }
+            int hidden = 0;
+            for (std::size_t i = 0; i < hits.size(); ++i) {
+                hidden += layout.takesLine[i] && !seen[i];
+            }
+            return hidden;
+        };
+
+        const auto drawPiece = [&](const Piece& p) {
+            const int lineTop = top + p.line * lineHeight;
+            const Rect clip{std::max(p.x, clipLeft), std::max(lineTop, clipTop), clipRight,
+                            std::min(lineTop + lineHeight, limit)};
+            if (clip.left < clip.right && clip.top < clip.bottom) {
+                shadowTextRect(canvas, s, print, clip, p.x, lineTop, p.text);
+            }
+        };
+
+        int hidden = s.moreMark != 0 && wholeLines > 0 ? hiddenEntries(layout.pieces) : 0;
+        if (hidden == 0) {
+            for (const Piece& p : layout.pieces) {
+                useEntryLook(hits[p.entry]);
+                drawPiece(p);
+            }
+            return;
+        }
+
+        // The last whole line ends with "他N件": what stands on it gives way
+        // to the mark, which may hide more entries and so grow the number.
+        const int markLine = wholeLines - 1;
+        const auto useMarkLook = [&] {
+            canvas.font.face = schedule.face;
+            canvas.font.colour = print ? kBlack : schedule.colour;
+        };
+        std::vector<Piece> kept;
+        std::string mark;
+        int markX = left;
+        for (int tries = 0; tries <= static_cast<int>(hits.size()); ++tries) {
+            mark = "他" + std::to_string(hidden) + "件";
+            useMarkLook();
+            const int reserved = canvas.textWidth(" " + mark);
+            kept.clear();
+            markX = left;
+            for (const Piece& p : layout.pieces) {
+                if (p.line < markLine) {
+                    kept.push_back(p);
+                    continue;
+                }
+                if (p.line > markLine) {
+                    continue;
+                }
+                useEntryLook(hits[p.entry]);
+                std::string text;
+                if (s.schDisp == 1) {
+                    if (p.x + canvas.textWidth(p.text) <= right - reserved) {
+                        text = p.text;
+                    }
+                } else {
+                    // Trimmed, so that a continuation left with its indent alone goes too.
+                    const std::size_t n = fittingPrefix(canvas, p.text, right - p.x - reserved);
+                    text = std::string(trimTrailingBlanks(std::string_view(p.text).substr(0, n)));
+                }
+                if (text.empty()) {
+                    continue;
+                }
+                const int after = p.x + canvas.textWidth(text);
+                kept.push_back(Piece{p.entry, p.line, p.x, std::move(text)});
+                useMarkLook();
+                markX = after + canvas.textWidth(" ");
+            }
+            const int now = hiddenEntries(kept);
+            if (now == hidden) {
+                break;
+            }
+            hidden = now;
+        }
+        for (const Piece& p : kept) {
+            useEntryLook(hits[p.entry]);
+            drawPiece(p);
+        }
+        useMarkLook();
+        drawPiece(Piece{hits.size(), markLine, markX, mark});
     });
 }
 

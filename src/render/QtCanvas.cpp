@@ -4,6 +4,8 @@
 #include "settings/ColorText.h"
 
 #include <QFontMetrics>
+#include <QHash>
+#include <QPainterPath>
 #include <QPolygon>
 
 #include <array>
@@ -27,6 +29,70 @@ QtCanvas::~QtCanvas() {
     m_painter.end();
 }
 
+namespace {
+
+// Qt thickens the outline of a regular face by a 24th of its size for bold;
+// we stroke it by as much, at every size.
+constexpr qreal kEmboldenShare = 1.0 / 24.0;
+
+bool emboldens(const FontSetting& font) {
+    return font.bold && !hasBoldFace(mappedFamily(font.face));
+}
+
+// The colour is no part of the Qt font: the shadow copies of a text change
+// only the colour and must not rebuild it.
+bool sameShape(const FontSetting& a, const FontSetting& b) {
+    return a.size == b.size && a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
+           a.strikeOut == b.strikeOut && a.face == b.face;
+}
+
+// An emboldened text as coverage, and where its top-left lies from the
+// text's origin on the baseline.
+struct BoldMask {
+    QImage coverage;
+    QPoint offset;
+};
+
+// Emboldened texts drawn before: outlining and stroking is slow, and every
+// pass draws the day numbers of the last one again. Held to a few megabytes,
+// which also bounds what a month of huge FullFont numbers keeps.
+const BoldMask& boldMask(const QFont& font, qreal width, const QString& text) {
+    static constexpr qsizetype kBudget = 8 * 1024 * 1024;
+    static QHash<QString, BoldMask> masks;
+    static qsizetype bytes = 0;
+    const QString key = font.key() + QChar(0x1F) + QString::number(width) + QChar(0x1F) + text;
+    const auto found = masks.constFind(key);
+    if (found != masks.constEnd()) {
+        return *found;
+    }
+    QPainterPath path;
+    path.addText(0, 0, font, text);
+    const qreal margin = width / 2 + 1;
+    const QRect area = path.boundingRect().adjusted(-margin, -margin, margin, margin).toAlignedRect();
+    BoldMask mask;
+    if (!path.isEmpty() && !area.isEmpty()) {
+        mask.coverage = QImage(area.size(), QImage::Format_Alpha8);
+        mask.coverage.fill(0);
+        mask.offset = area.topLeft();
+        QPainter painter(&mask.coverage);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.translate(-area.topLeft());
+        QPen pen(Qt::black, width);
+        pen.setJoinStyle(Qt::RoundJoin);
+        painter.setPen(pen);
+        painter.setBrush(Qt::black);
+        painter.drawPath(path);
+    }
+    if (bytes + mask.coverage.sizeInBytes() > kBudget) {
+        masks.clear();
+        bytes = 0;
+    }
+    bytes += mask.coverage.sizeInBytes();
+    return *masks.insert(key, std::move(mask));
+}
+
+} // namespace
+
 QFont QtCanvas::qtFont() const {
     QFont f(QString::fromStdString(mappedFamily(font.face)));
     const int px = fontPixelHeight > 0 ? fontPixelHeight : pointsToPixels(font.size > 0 ? font.size : 9, m_dpi);
@@ -39,7 +105,7 @@ QFont QtCanvas::qtFont() const {
             f.setPixelSize(std::max(1, px * px / line));
         }
     }
-    f.setBold(font.bold);
+    f.setBold(font.bold && !emboldens(font));
     f.setItalic(font.italic);
     f.setUnderline(font.underline);
     f.setStrikeOut(font.strikeOut);
@@ -47,11 +113,12 @@ QFont QtCanvas::qtFont() const {
 }
 
 const QFont& QtCanvas::cachedFont() const {
-    if (m_cachedPixelHeight != fontPixelHeight || !(m_cachedSetting == font)) {
+    if (m_cachedPixelHeight != fontPixelHeight || !sameShape(m_cachedSetting, font)) {
         m_cachedSetting = font;
         m_cachedPixelHeight = fontPixelHeight;
         m_font = qtFont();
         m_metrics.emplace(m_font);
+        m_emboldenWidth = emboldens(font) ? m_font.pixelSize() * kEmboldenShare : 0;
     }
     return m_font;
 }
@@ -85,8 +152,32 @@ void QtCanvas::drawText(int x, int y, std::string_view text) {
     if (brushStyle == BrushStyle::Solid) {
         m_painter.fillRect(QRect(x, y, m.horizontalAdvance(s), m.height()), toQColor(brushColour));
     }
+    if (m_emboldenWidth > 0) {
+        drawEmboldened(x, y + m.ascent(), s);
+        return;
+    }
     m_painter.setPen(toQColor(resolveColour(font.colour)));
     m_painter.drawText(QPoint(x, y + m.ascent()), s);
+}
+
+// The regular outline filled and stroked: from 64 pixels on Qt stops
+// emboldening, and a bold day number would come out regular on 4K screens.
+void QtCanvas::drawEmboldened(int x, int baseline, const QString& text) {
+    const BoldMask& mask = boldMask(m_font, m_emboldenWidth, text);
+    if (mask.coverage.isNull()) {
+        return;
+    }
+    const QRgb colour = toQColor(resolveColour(font.colour)).rgb();
+    QImage tinted(mask.coverage.size(), QImage::Format_ARGB32_Premultiplied);
+    for (int row = 0; row < tinted.height(); ++row) {
+        const uchar* alpha = mask.coverage.constScanLine(row);
+        auto* out = reinterpret_cast<QRgb*>(tinted.scanLine(row));
+        for (int column = 0; column < tinted.width(); ++column) {
+            const int a = alpha[column];
+            out[column] = qRgba(qRed(colour) * a / 255, qGreen(colour) * a / 255, qBlue(colour) * a / 255, a);
+        }
+    }
+    m_painter.drawImage(x + mask.offset.x(), baseline + mask.offset.y(), tinted);
 }
 
 void QtCanvas::textOut(int x, int y, std::string_view text) {
@@ -94,10 +185,12 @@ void QtCanvas::textOut(int x, int y, std::string_view text) {
 }
 
 void QtCanvas::textRect(const Rect& clip, int x, int y, std::string_view text) {
-    m_painter.save();
+    // No save()/restore() around the clip: restore() would also put back the
+    // painter's font behind applyFont()'s back, and the next text would be
+    // drawn in whatever font was set before.
     m_painter.setClipRect(QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top));
     drawText(x, y, text);
-    m_painter.restore();
+    m_painter.setClipping(false);
 }
 
 void QtCanvas::applyPenAndBrush(bool fill) {

@@ -31,13 +31,15 @@ public:
     void polygon(const std::vector<Point>& points) override;
     void tint(const Rect& area, std::uint32_t colour, int transparencyPercent) override;
 
-    // The Qt font the current font state stands for.
+    // The Qt font the current font state stands for. A bold of a family
+    // without a bold face comes back regular: the canvas emboldens it itself.
     QFont qtFont() const;
 
 private:
     void applyFont();
     void applyPenAndBrush(bool fill);
     void drawText(int x, int y, std::string_view text);
+    void drawEmboldened(int x, int baseline, const QString& text);
 
     // The Qt font and metrics of the last font state: building them is the
     // dearest part of measuring text, and a pass measures a lot.
@@ -51,6 +53,9 @@ private:
     mutable int m_cachedPixelHeight = -1;
     mutable QFont m_font;
     mutable std::optional<QFontMetrics> m_metrics;
+    // Outline width that thickens the strokes of a bold drawn from a regular face.
+    mutable qreal m_emboldenWidth = 0;
+    // The painter's font, which every text call checks; only this class sets it.
     QFont m_painterFont;
     bool m_painterFontSet = false;
 };

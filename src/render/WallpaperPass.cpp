@@ -2,6 +2,7 @@
 
 #include "render/DrawWallPaper.h"
 #include "render/QtCanvas.h"
+#include "settings/Settings.h"
 
 #include <QPainter>
 
@@ -24,6 +25,10 @@ QImage basePicture(const std::string& path, int width, int height) {
     QPainter p(&base);
     p.drawImage((width - scaled.width()) / 2, (height - scaled.height()) / 2, scaled);
     return base;
+}
+
+bool adjustsAtStart(const Settings& settings, DateValue month, DateValue now) {
+    return settings.adjst != 99 && now.year() == month.year() && now.month() == month.month();
 }
 
 QImage renderCalendar(QImage base, const RenderInputs& in, DrawState& state, int dpi) {

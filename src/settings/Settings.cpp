@@ -161,6 +161,7 @@ const std::vector<Def>& table() {
         colourKey("SHADOW", 0, &St::shadow),
         textKey("COLOR", "TITLETEXT", "Velmora", L, true, &St::titleText),
         intKey("COLOR", "MiniSize", 1, L, false, &St::miniSize),
+        intKey("COLOR", "MoreMark", 1, L, false, &St::moreMark),
         intKey("COLOR", "YOHAKUT", 0, L, true, &St::yohakuT),
         intKey("COLOR", "YOHAKUB", 0, L, true, &St::yohakuB),
         intKey("COLOR", "YOHAKUL", 0, L, true, &St::yohakuL),

@@ -99,6 +99,7 @@ struct Settings {
     Colour scale = 0, normal = 0, sat = 0, sun = 0, today = 0, shadow = 0;
     std::string titleText;
     int miniSize = 0;
+    int moreMark = 0; // 0: entries that do not fit a cell vanish without the "他N件" line end
     int yohakuT = 0, yohakuB = 0, yohakuL = 0, yohakuR = 0;
     int yohakuT2 = 0, yohakuB2 = 0, yohakuL2 = 0, yohakuR2 = 0;
     int yDrawCol = 0, yDrawRow = 0, yDrawTate = 0, yDrawPos = 0;

@@ -185,10 +185,47 @@ TEST(FontMapping, DefaultFacesResolveToJapaneseFonts) {
         QFont font(QString::fromStdString(family));
         const QString resolved = QFontInfo(font).family();
         // Without the mapping fontconfig would pick a Latin face and borrow glyphs line by line.
-        EXPECT_TRUE(resolved.startsWith("IPA") || resolved.startsWith("MotoyaLMaru"))
+        EXPECT_TRUE(resolved.startsWith("IPA") || resolved.startsWith("MotoyaLMaru") ||
+                    resolved.startsWith("Noto Sans CJK JP"))
             << face << " -> " << resolved.toStdString();
     }
     EXPECT_EQ(mappedFamily("HG丸ｺﾞｼｯｸM-PRO"), "MotoyaLMaru");
+    // Faces with a bold of their own at home get a family with one (fonts-noto-cjk).
+    EXPECT_EQ(mappedFamily("メイリオ"), "Noto Sans CJK JP");
+    EXPECT_EQ(mappedFamily("游明朝"), "Noto Serif CJK JP");
+    EXPECT_TRUE(hasBoldFace(mappedFamily("メイリオ")));
+    EXPECT_FALSE(hasBoldFace(mappedFamily("HG丸ｺﾞｼｯｸM-PRO")));
+}
+
+// Past fault: Qt stops emboldening a face without a bold at 64 pixels, and
+// the shown month's day numbers came out regular on 4K screens and with FullFont.
+TEST(QtCanvas, BoldIsVisibleAtEverySize) {
+    installFontSubstitutions();
+    for (const char* face : {"HG丸ｺﾞｼｯｸM-PRO", "ＭＳ 明朝", "メイリオ"}) {
+        for (const int px : {40, 120}) {
+            const auto ink = [&](bool bold) {
+                QImage image(px * 3, px * 2, QImage::Format_RGB32);
+                image.fill(Qt::white);
+                {
+                    QtCanvas canvas(image);
+                    canvas.font.face = face;
+                    canvas.font.bold = bold;
+                    canvas.fontPixelHeight = px;
+                    canvas.textOut(px / 4, px / 4, "28");
+                }
+                long sum = 0;
+                for (int y = 0; y < image.height(); ++y) {
+                    for (int x = 0; x < image.width(); ++x) {
+                        sum += 255 - qGray(image.pixel(x, y));
+                    }
+                }
+                return sum;
+            };
+            const long regular = ink(false);
+            ASSERT_GT(regular, 0) << face;
+            EXPECT_GT(static_cast<double>(ink(true)) / static_cast<double>(regular), 1.3) << face << " at " << px;
+        }
+    }
 }
 
 TEST(MonthView, ShadowsAndWeekdayNames) {
