@@ -19,4 +19,5 @@ velmora_install_missing() {
 }
 
 VELMORA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libx11-dev libxi-dev
-    fonts-motoya-l-maruberi fonts-ipafont-gothic fonts-ipafont-mincho)
+    fonts-motoya-l-maruberi fonts-ipafont-gothic fonts-ipafont-mincho fonts-noto-cjk
+    qt6-translations-l10n)

@@ -60,6 +60,38 @@ MainHub::MainHub(Platform& platform, Clock& clock, UserFeedback& feedback, HubWi
 
 MainHub::~MainHub() = default;
 
+namespace {
+
+// Reminder windows as the schedule list reaches them: closing one frees its
+// slot in the cascade. Until reminders have windows of their own (a tray
+// balloon stands for them) there is nothing to rename or retitle.
+class HubOpenReminders : public OpenReminders {
+public:
+    HubOpenReminders(ReminderWindows& windows, std::function<Reminders*()> reminders)
+        : m_windows(windows), m_reminders(std::move(reminders)) {}
+    void closeWindow(const std::string& key) override {
+        m_windows.close(key);
+        if (Reminders* r = m_reminders()) {
+            r->reminderWindowClosed();
+        }
+    }
+    void rekeyWindows(const std::vector<std::pair<std::string, std::string>>&) override {}
+    void retitleWindow(const std::string&, const std::string&) override {}
+
+private:
+    ReminderWindows& m_windows;
+    std::function<Reminders*()> m_reminders;
+};
+
+} // namespace
+
+OpenReminders& MainHub::openReminders() {
+    if (!m_openReminders) {
+        m_openReminders = std::make_unique<HubOpenReminders>(m_reminderWindows, [this] { return m_reminders.get(); });
+    }
+    return *m_openReminders;
+}
+
 void MainHub::startUp(const StartupEnvironment& environment, bool once) {
     m_once = once;
     m_startupDone = false;
@@ -480,28 +512,6 @@ void MainHub::paintBoxClick(int x, int y, bool alt, bool rightButton) {
         break;
     }
     finish();
-}
-
-DayContents MainHub::dayContents(DateValue date) {
-    static constexpr std::array<const char*, 7> kWeekdays = {"日", "月", "火", "水", "木", "金", "土"};
-    DayContents out;
-    out.heading = formatDate(date) + "（" + kWeekdays[static_cast<std::size_t>(date.weekday() - 1)] + "）";
-    // The cell of the one-month calendar, whichever view is shown.
-    Settings settings = m_state.settings;
-    settings.calenFlag = 0;
-    settings.rikuyou = 1;
-    // The run's lists serve: every drawing pass rebuilds them for its own month.
-    CalendarState& calendar = *m_calendarState;
-    calendar.holidayPass(settings, date.startOfMonth(), *m_schedule, m_clock.today());
-    out.holiday = calendar.holidays.lookup(date);
-    if (const auto old = calendar.oldDays.find(date)) {
-        out.oldDate = std::string("旧暦 ") + (old->leap ? "閏" : "") + old->dateText() + " " +
-                      std::string(kRokuyouNames[static_cast<std::size_t>(old->rokuyou)]);
-    }
-    for (const EntryHit& hit : cellEntries(date, calendar.entryContext(*m_schedule, settings))) {
-        out.entries.push_back(hit.text);
-    }
-    return out;
 }
 
 // Tray commands

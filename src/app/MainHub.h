@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/DayEntriesDialog.h"
+#include "editor/OpenReminders.h"
+
 #include "calendar/CalendarState.h"
 #include "memos/MemoStore.h"
 #include "platform/Platform.h"
@@ -130,6 +131,9 @@ public:
     StartupState& state() { return m_state; }
     const StartupState& state() const { return m_state; }
     Settings& settings() { return m_state.settings; }
+    const Clock& clock() const { return m_clock; }
+    // The reminder windows of this run as the editing windows reach them.
+    OpenReminders& openReminders();
     ScheduleStore& schedule() { return *m_schedule; }
     const ScheduleStore& schedule() const { return *m_schedule; }
     MemoStore& memos() { return *m_memos; }
@@ -147,8 +151,6 @@ public:
     bool calendarWritten() const { return m_calendarWritten; }
     // The hints of the three click areas of the title line.
     std::array<std::string, 3> clickAreaHints() const;
-    // What the day window shows of a date: its cell's entries, holiday and old-calendar date.
-    DayContents dayContents(DateValue date);
     // The base wallpaper as a file path ("" for none).
     std::string baseWallpaperFile() const;
 
@@ -172,6 +174,7 @@ private:
     UserFeedback& m_feedback;
     HubWindows& m_windows;
     ReminderWindows& m_reminderWindows;
+    std::unique_ptr<OpenReminders> m_openReminders;
 
     StartupState m_state;
     std::unique_ptr<ScheduleStore> m_schedule;

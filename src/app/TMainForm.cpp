@@ -1,8 +1,8 @@
 #include "app/TMainForm.h"
 
-#include "app/DayEntriesDialog.h"
 #include "core/PathText.h"
 #include "editor/TNenGetsuForm.h"
+#include "editor/TScheduleForm.h"
 #include "render/BmpFile.h"
 
 #include <QApplication>
@@ -467,10 +467,10 @@ std::optional<PickedMonth> TMainForm::pickMonth(const PickerRequest& request) {
 }
 
 bool TMainForm::showDay(DateValue date) {
-    DayEntriesDialog dialog(m_hub.dayContents(date), isVisible() ? this : nullptr);
+    ScheduleListContext context{m_hub.schedule(), m_hub.settings(), m_hub.clock(), m_hub.openReminders(), m_feedback};
+    TScheduleForm form(context, isVisible() ? this : nullptr);
     setBusyCursor(false);
-    dialog.exec();
-    return false; // read only
+    return form.run(date);
 }
 
 void TMainForm::setBusyCursor(bool busy) {

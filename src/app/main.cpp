@@ -7,6 +7,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/StartupEnvironment.h"
 #include "render/FontMapping.h"
+#include "widgets/Translations.h"
 
 #include <QApplication>
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setQuitOnLastWindowClosed(false);
+    installJapaneseTranslations(app);
     installFontSubstitutions();
 
     auto platform = createPlatform();
