@@ -175,6 +175,8 @@ namespace {
 // own font and framed in its own colour.
 class RowDelegate : public QStyledItemDelegate {
 public:
+    static constexpr int kStripWidth = 5;
+
     RowDelegate(const ScheduleListModel& model, const Settings& settings, QObject* parent)
         : QStyledItemDelegate(parent), m_model(model), m_settings(settings) {}
 
@@ -185,13 +187,20 @@ public:
             paintFolderEntries(painter, option, row);
             return;
         }
-        QStyledItemDelegate::paint(painter, option, index);
-        if (custom && m_model.isEntryView() && index.column() == 0 && row >= 0 &&
-            row < static_cast<int>(m_model.rows().size()) && !m_model.rows()[static_cast<std::size_t>(row)].parent) {
-            const Colour fallback = m_settings.font(FontPart::Schedule).colour;
-            const QRect strip(option.rect.left(), option.rect.top(), 5, option.rect.height() - 1);
-            painter->fillRect(strip, toQColor(rowColour(m_model.rows()[static_cast<std::size_t>(row)], fallback)));
+        const bool strip = custom && m_model.isEntryView() && index.column() == 0 && row >= 0 &&
+                           row < static_cast<int>(m_model.rows().size()) &&
+                           !m_model.rows()[static_cast<std::size_t>(row)].parent;
+        if (!strip) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
         }
+        // The row itself moves right of the strip, so the strip never covers its icon.
+        QStyleOptionViewItem beside = option;
+        beside.rect.setLeft(option.rect.left() + kStripWidth + 2);
+        QStyledItemDelegate::paint(painter, beside, index);
+        const Colour fallback = m_settings.font(FontPart::Schedule).colour;
+        const QRect area(option.rect.left(), option.rect.top(), kStripWidth, option.rect.height() - 1);
+        painter->fillRect(area, toQColor(rowColour(m_model.rows()[static_cast<std::size_t>(row)], fallback)));
     }
 
 private:
@@ -213,6 +222,8 @@ private:
             painter->setPen(toQColor(entries[i].colour));
             painter->drawRect(box.adjusted(0, 0, -1, -1));
             painter->setFont(font);
+            const bool selected = option.state & QStyle::State_Selected;
+            painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
             painter->drawText(box, Qt::AlignCenter, text);
             painter->restore();
             x += width + 6;
@@ -364,6 +375,11 @@ void TScheduleForm::buildControls() {
     m_tree->setObjectName(QStringLiteral("SchTree"));
     m_tree->setHeaderHidden(true);
     m_tree->setUniformRowHeights(true);
+    // Deep dated nodes scroll sideways in a narrow pane rather than lose their text.
+    m_tree->setIndentation(14);
+    m_tree->setTextElideMode(Qt::ElideNone);
+    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tree->header()->setStretchLastSection(false);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tree->setModel(m_treeModel.get());
