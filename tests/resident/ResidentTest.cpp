@@ -479,3 +479,123 @@ TEST_F(Resident, WithoutATrayItRunsOnAndSaysSoOnce) {
     EXPECT_EQ(messages.find("通知領域"), messages.rfind("通知領域")) << "once";
     EXPECT_FALSE(resident->waitExit(10)) << "still resident";
 }
+
+namespace {
+
+// The window of that title whose size says it is a real window (the tray
+// icon's small one bears the program's title too).
+std::vector<Window> windowsOfTitle(Display* d, const std::string& title) {
+    auto windows = windowsTitled(d, title);
+    std::erase_if(windows, [&](Window w) {
+        XWindowAttributes a;
+        return !XGetWindowAttributes(d, w, &a) || a.width < 100;
+    });
+    return windows;
+}
+
+void typeKeys(Display* d, const std::string& keys) {
+    for (const char c : keys) {
+        const char name[2] = {c, 0};
+        const KeyCode code = XKeysymToKeycode(d, XStringToKeysym(name));
+        XTestFakeKeyEvent(d, code, True, 0);
+        XTestFakeKeyEvent(d, code, False, 0);
+    }
+    XFlush(d);
+}
+
+void pressKey(Display* d, KeySym key) {
+    const KeyCode code = XKeysymToKeycode(d, key);
+    XTestFakeKeyEvent(d, code, True, 0);
+    XTestFakeKeyEvent(d, code, False, 0);
+    XFlush(d);
+}
+
+// Without a window manager the keyboard follows the pointer: it goes where the keys must.
+void pointInto(Display* d, Window w, int x, int y) {
+    XWarpPointer(d, None, w, 0, 0, 0, 0, x, y);
+    XFlush(d);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+}
+
+} // namespace
+
+// A double-click on a day opens the schedule list; an entry typed there is
+// saved, drawn on the desktop, and seen by another computer's watch.
+TEST_F(Resident, ADayOfTheDesktopCalendarTakesANewEntry) {
+    ASSERT_TRUE(startResident("WPLink=1\r\n")) << firstOutput();
+    int x = -1;
+    int y = -1;
+    for (int tryY = 150; tryY < 560 && x < 0; tryY += 40) {
+        for (int tryX = 30; tryX < 780 && x < 0; tryX += 40) {
+            std::string answer;
+            runCli(home.dir(),
+                   "--today 2026/12/08 hit " + std::to_string(tryX) + " " + std::to_string(tryY) + " --size 800x600",
+                   &answer);
+            if (answer.rfind("1\t2026/12/16", 0) == 0) {
+                x = tryX;
+                y = tryY;
+            }
+        }
+    }
+    ASSERT_GE(x, 0) << "a point of 2026/12/16";
+
+    // Another computer watches the shared file meanwhile.
+    std::string watched;
+    std::thread watcher([&] {
+        const std::string command = "env -u DISPLAY VELMORA_COMPUTERNAME=PC-B " VELMORA_BINARY_DIR
+                                    "/velmora-cli --home " +
+                                    home.dir() + " watch --interval 200 --timeout 60";
+        if (FILE* pipe = popen(command.c_str(), "r")) {
+            char buffer[4096];
+            while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) {
+                watched.append(buffer, n);
+            }
+            pclose(pipe);
+        }
+    });
+
+    Clicker clicker(desktop.server.display());
+    XTestFakeMotionEvent(clicker.d, -1, x, y, 0);
+    XFlush(clicker.d);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    clicker.doubleClick(x, y);
+    ASSERT_TRUE(waitFor([&] { return windowsOfTitle(desktop.d, "Velmora").size() == 1; }, 10000));
+    const Window list = windowsOfTitle(desktop.d, "Velmora")[0];
+    XWindowAttributes area;
+    ASSERT_TRUE(XGetWindowAttributes(desktop.d, list, &area));
+
+    // A double-click on the list's empty part adds an entry; its editor takes the keys.
+    pointInto(clicker.d, list, area.width - 40, area.height - 40);
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    XTranslateCoordinates(clicker.d, list, DefaultRootWindow(clicker.d), area.width - 40, area.height - 40, &rootX,
+                          &rootY, &child);
+    clicker.doubleClick(rootX, rootY);
+    ASSERT_TRUE(waitFor([&] { return windowsOfTitle(desktop.d, "Velmora Ver.6.82").size() == 1; }, 10000));
+    const Window editor = windowsOfTitle(desktop.d, "Velmora Ver.6.82")[0];
+    pointInto(clicker.d, editor, 60, 10);
+    typeKeys(clicker.d, "meeting");
+    pressKey(clicker.d, XK_Return);
+    ASSERT_TRUE(waitFor([&] { return windowsOfTitle(desktop.d, "Velmora Ver.6.82").empty(); }, 5000));
+    pointInto(clicker.d, list, area.width - 40, area.height - 40);
+    pressKey(clicker.d, XK_Return); // OK of the list
+    ASSERT_TRUE(waitFor([&] { return windowsOfTitle(desktop.d, "Velmora").empty(); }, 5000));
+
+    std::string day;
+    EXPECT_TRUE(waitFor(
+        [&] {
+            runCli(home.dir(), "day 2026/12/16", &day);
+            return day.find("\tmeeting ") != std::string::npos;
+        },
+        5000))
+        << day;
+    const QImage expected = expectedCalendar(home, "2026/12/08", "2026/12");
+    ASSERT_FALSE(expected.isNull());
+    EXPECT_TRUE(waitFor([&] { return differingPixels(picture(home.file("calendar.bmp")), expected) == 0; }, 10000))
+        << "the entry is drawn";
+    EXPECT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 5000));
+    watcher.join();
+    EXPECT_NE(watched.find("reloaded"), std::string::npos) << watched;
+    EXPECT_NE(watched.find("2026/12/16\tmeeting "), std::string::npos) << watched;
+}
