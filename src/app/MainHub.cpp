@@ -163,6 +163,9 @@ void MainHub::startUp(const StartupEnvironment& environment, bool once) {
         settingsChanged();
     }
     m_adjust = adjustForCurrentMonth();
+    // The first main tick comes at once: a reminder due in the minute the
+    // program starts would otherwise pass before the tick 55 s later.
+    m_timers.main = TimerWant{1, true};
 }
 
 std::string MainHub::baseWallpaperFile() const {
@@ -467,11 +470,13 @@ void MainHub::paintBoxClick(int x, int y, bool alt, bool rightButton) {
     switch (hit.code) {
     case kHitDay: {
         const DateValue date = hit.date.value_or(m_state.displayMonth);
-        if (!m_state.navigableRange.contains(date) || !m_schedule->lockForEditing()) {
+        // One list at a time: a second one would save and release the lock under the first.
+        if (m_listOpen || !m_state.navigableRange.contains(date) || !m_schedule->lockForEditing()) {
             break;
         }
         removeHook();
         m_windows.setBusyCursor(true);
+        Raised open(m_listOpen);
         const bool changed = m_windows.showDay(date);
         if (m_closed) {
             return; // the end saved everything already
@@ -568,9 +573,13 @@ void MainHub::registerStartUp(int mode, const std::string& executable) {
 }
 
 void MainHub::openScheduleList() {
+    if (m_listOpen) {
+        return;
+    }
     if (m_schedule->lockForEditing()) {
         m_windows.setTrayVisible(false);
         removeHook();
+        Raised open(m_listOpen);
         const bool changed = m_windows.showDay(m_clock.today());
         if (m_closed) {
             return;

@@ -192,6 +192,7 @@ private:
     bool m_wallpaperBusy = false;
     bool m_hook = false;
     bool m_clickHandling = false;
+    bool m_listOpen = false; // a schedule list is open (modal, but desktop clicks still come)
     bool m_cutLink = false;
     bool m_adjust = false;
     bool m_installFailureShown = false;

@@ -321,3 +321,17 @@ TEST(MainHubDataFiles, AFailedStartUpBackupIsSaidAndAGoneRecentFileKeepsTheCurre
     EXPECT_EQ(f.feedback.messages.size(), 2u);
     EXPECT_FALSE(std::filesystem::exists(f.home.file("gone")));
 }
+
+// Started at 09:29:20, the 09:29 reminder was lost: the first tick came 55 s later.
+TEST(MainHubDayCycle, AReminderDueInTheStartMinuteShows) {
+    HubFixture f("2026/05/13 09:29:20");
+    std::filesystem::create_directories(f.home.file("Schedule"));
+    test::writeBytes(f.home.file("Schedule/Schedule.dat"),
+                     test::cp932("[DAY]\r\n2026/05/13=\"会議 \"\r\n[POPUP]\r\n2026/05/13-00=0,1,09,29,0\r\n"));
+    f.start();
+    ASSERT_TRUE(f.hub.timers().main.running);
+    EXPECT_EQ(f.hub.timers().main.interval, 1) << "the first tick comes at once";
+    f.hub.mainTimerTick();
+    EXPECT_EQ(f.reminderWindows.opened, std::vector<std::string>{"会議"});
+    EXPECT_EQ(f.hub.timers().main.interval, 55000) << "then the period";
+}

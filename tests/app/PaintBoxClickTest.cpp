@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <algorithm>
 
 using namespace velmora;
@@ -78,6 +80,34 @@ TEST(PaintBoxClick, ADayOpensItsEntriesUnderTheLockAndReleasesIt) {
     }
     ASSERT_FALSE(f.feedback.messages.empty());
     EXPECT_NE(f.feedback.messages.back().find("PC-B"), std::string::npos);
+}
+
+// A day clicked while the tray's list was open opened a second list, whose
+// close saved and released the lock under the first.
+TEST(PaintBoxClick, ADayClickWhileAListIsOpenOpensNoOther) {
+    Drawn f;
+    const DrawState& s = f.s();
+    const int x = s.margins.left + 10 + s.cellWidth * 3 + s.cellWidth / 2;
+    const int y = s.titleHeight + s.margins.top + 10 + s.cellHeight * 2 + s.cellHeight / 2;
+    std::string lockDuringInner;
+    bool clicked = false;
+    f.windows.duringDay = [&] {
+        if (std::exchange(clicked, true)) {
+            return;
+        }
+        f.hub.desktopDoubleClick({x, y, false});
+        ProfileFile file(f.hub.schedule().path());
+        file.load();
+        lockDuringInner = file.readString("COMPUTER", "UPDATEUSER", "?");
+    };
+    f.windows.calls.clear();
+    f.hub.openScheduleList();
+    int lists = 0;
+    for (const std::string& c : f.windows.calls) {
+        lists += c.rfind("day ", 0) == 0;
+    }
+    EXPECT_EQ(lists, 1);
+    EXPECT_EQ(lockDuringInner, "PC-A") << "the open list keeps its lock";
 }
 
 TEST(PaintBoxClick, TheYearMonthTextSwitchesTheViewWithItsHintsAndMargins) {
