@@ -28,6 +28,7 @@ namespace {
 constexpr const char* kCaption = "Velmora Ver.6.82";
 constexpr int kTrayAttempts = 5;
 constexpr int kTrayRetryMs = 2000;
+constexpr int kSlowTrayRetryMs = 10000;
 
 QString q(const std::string& text) {
     return QString::fromStdString(text);
@@ -223,23 +224,38 @@ void TMainForm::setTrayVisible(bool visible) {
     showTray();
 }
 
+std::string TMainForm::noTrayMessage() const {
+    // Only what is true here: double-clicks work only when they are on.
+    std::string text = "通知領域（システムトレイ）が見つからないため、Velmoraのアイコンを表示できません。\n"
+                       "カレンダーは壁紙に表示され続けます。\n";
+    if (m_hub.state().settings.wpLink == 1) {
+        text += "壁紙のカレンダーはダブルクリックで操作できます。\n";
+    }
+    text += "通知領域が現れると、アイコンはそこに表示されます。\n"
+            "終了するには、Velmoraをもう一度起動してください（両方とも終了します）。\n"
+            "設定ファイル: " +
+            m_hub.state().locations.settingsPath;
+    return text;
+}
+
 void TMainForm::showTray() {
     if (m_tray) {
         m_tray->show();
         return;
     }
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        // At log-in the tray may come after us: look again a few times, then say it once.
-        if (++m_trayAttempts < kTrayAttempts) {
-            QTimer::singleShot(kTrayRetryMs, this, [this] {
-                if (!m_tray && !m_terminating) {
-                    showTray();
-                }
-            });
-        } else if (m_trayAttempts == kTrayAttempts) {
-            m_feedback.showMessage("通知領域（システムトレイ）がないため、Velmoraのアイコンを表示できません。\n"
-                                   "カレンダーは壁紙に表示され、デスクトップのダブルクリックで操作できます。");
+        // At log-in the tray may come after us: look again soon a few times,
+        // say it once, then keep looking slowly for the whole run (a panel
+        // that starts late still gets the icon).
+        ++m_trayAttempts;
+        if (m_trayAttempts == kTrayAttempts) {
+            m_feedback.showMessage(noTrayMessage());
         }
+        QTimer::singleShot(m_trayAttempts < kTrayAttempts ? kTrayRetryMs : kSlowTrayRetryMs, this, [this] {
+            if (!m_tray && !m_terminating) {
+                showTray();
+            }
+        });
         return;
     }
     m_iconDay = m_hub.state().today.day();

@@ -97,6 +97,7 @@ private:
         syncTimers();
     }
     void showTray();
+    std::string noTrayMessage() const;
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void fillMenu(QMenu* menu, const std::vector<MenuEntry>& entries);
     void command(const MenuEntry& entry);
