@@ -669,6 +669,13 @@ void MainHub::closeQuery() {
         return;
     }
     m_closeQueried = true;
+    saveAll();
+}
+
+void MainHub::saveAll() {
+    if (!m_schedule || m_closed) {
+        return;
+    }
     std::string error;
     if (!saveSettings(m_state, &error)) {
         fail("設定ファイルを保存できませんでした。\n" + m_state.locations.settingsPath + "\n" + error);

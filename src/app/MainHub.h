@@ -124,6 +124,10 @@ public:
     // and goes on the desktop even though the desktop names it already.
     // After destroy() every handler does nothing.
     void closeQuery();
+    // The close query's saves (settings, schedule and memo files, releasing
+    // both locks) while the program may go on: the session manager asks for
+    // them before a log-out that may still be cancelled.
+    void saveAll();
     void destroy(bool calendarChanged = false);
     bool closed() const { return m_closed; }
 

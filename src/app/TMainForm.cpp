@@ -79,8 +79,14 @@ void syncTimer(QTimer* timer, const TimerWant& want) {
 } // namespace
 
 // Without a screen no box could ever be closed: the messages go to stderr.
+static bool s_displayGone = false;
+
+void DialogFeedback::setDisplayGone() {
+    s_displayGone = true;
+}
+
 static bool noScreen() {
-    return QGuiApplication::platformName() == QLatin1String("offscreen");
+    return s_displayGone || QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
 void DialogFeedback::showMessage(std::string_view text) {

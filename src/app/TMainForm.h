@@ -23,6 +23,8 @@ class DialogFeedback : public UserFeedback {
 public:
     void showMessage(std::string_view text) override;
     bool confirm(std::string_view text) override;
+    // The display connection is gone: messages go to standard error.
+    static void setDisplayGone();
 };
 
 // Reminders until the reminder window exists: the tray's balloon shows the

@@ -10,9 +10,27 @@
 #include "widgets/Translations.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
+
+namespace {
+
+velmora::TMainForm* g_running = nullptr;
+
+// Qt ends the process with exit() when the display connection breaks (an X
+// log-out, a crashed session): the close query's saves still run then, so
+// the navigated month and the day's changes are not lost.
+void saveAtAbruptEnd() {
+    if (g_running && !g_running->terminated()) {
+        velmora::DialogFeedback::setDisplayGone();
+        g_running->hub().closeQuery();
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace velmora;
@@ -41,8 +59,14 @@ int main(int argc, char** argv) {
 
     auto clock = platform->createClock();
     form = std::make_unique<TMainForm>(*platform, *clock, once);
+    // A session manager asks before a log-out (which may still be cancelled).
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&](QSessionManager&) { form->hub().saveAll(); });
     onQuitSignals([&] { form->terminate(); });
     form->FormCreate(makeStartupEnvironment(*platform, *clock));
+    // Registered after the start-up, whose objects the saves use: an exit
+    // handler runs before the destructors of what was made before it.
+    g_running = form.get();
+    std::atexit(saveAtAbruptEnd);
     // A second start or a signal may have ended the program during its start-up.
     int status = form->terminated() ? 0 : app.exec();
 
@@ -61,6 +85,7 @@ int main(int argc, char** argv) {
                   << "calendar.bmp\t" << loc.calendarBitmapPath << "\n"
                   << "Wallpaper\t" << platform->wallpaperBackend() << "\n";
     }
+    g_running = nullptr;
     form.reset();
     return status;
 }

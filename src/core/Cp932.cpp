@@ -82,7 +82,9 @@ struct Tables {
 };
 
 const Tables& tables() {
-    static const Tables built = [] {
+    // Never destroyed: the last saves of a program that the lost display
+    // ends with exit() may run after static destructors.
+    static const Tables& built = *new Tables([] {
         Tables r;
         r.reverse.assign(0x10000, 0);
         for (unsigned b = kFirstKana; b <= kLastKana; ++b) {
@@ -130,7 +132,7 @@ const Tables& tables() {
             return rank(a) < rank(b);
         });
         return r;
-    }();
+    }());
     return built;
 }
 

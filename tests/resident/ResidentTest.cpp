@@ -1,6 +1,7 @@
 // The resident program on a real X server (Xvfb, started by each test):
 // single instance, the day change, foreign wallpaper changes, desktop
 // double-clicks and the tray icon.
+#include "core/DateValue.h"
 #include "support/TestSupport.h"
 
 #include <QImage>
@@ -160,6 +161,8 @@ protected:
     }
     std::string firstOutput() const { return readBytes(home.file("out1.txt")); }
     void expectRebase(const std::string& system);
+    // A desktop double-click on "前月へ" (with WPLink 1).
+    void pageBackAMonth();
 
     Desktop desktop;
     TempDir home;
@@ -241,9 +244,7 @@ TEST_F(Resident, WithoutAutomaticRedrawAForeignWallpaperIsLeftAlone) {
     XFreePixmap(desktop.d, red);
 }
 
-TEST_F(Resident, ADoubleClickLeftOfTheTitleShowsThePreviousMonth) {
-    ASSERT_TRUE(startResident("WPLink=1\r\n")) << firstOutput();
-
+void Resident::pageBackAMonth() {
     // Where "前月へ" is on this calendar, as the tool answers for the same picture.
     int x = -1;
     int y = -1;
@@ -269,10 +270,31 @@ TEST_F(Resident, ADoubleClickLeftOfTheTitleShowsThePreviousMonth) {
     // The hook comes with the pointer over the desktop (every 500 ms).
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     clicker.doubleClick(x, y);
+}
+
+TEST_F(Resident, ADoubleClickLeftOfTheTitleShowsThePreviousMonth) {
+    ASSERT_TRUE(startResident("WPLink=1\r\n")) << firstOutput();
+    ASSERT_NO_FATAL_FAILURE(pageBackAMonth());
     const QImage november = expectedCalendar(home, "2026/12/08", "2026/11");
     ASSERT_FALSE(november.isNull());
     EXPECT_TRUE(waitFor([&] { return differingPixels(picture(home.file("calendar.bmp")), november) == 0; }, 10000));
     EXPECT_TRUE(waitFor([&] { return desktop.showsCalendarOf(home); }, 5000));
+}
+
+// When the X server went away (a log-out, a crashed session) none of the
+// shutdown saves ran: the navigated month was lost.
+TEST_F(Resident, TheSavesRunWhenTheDisplayGoesAway) {
+    ASSERT_TRUE(startResident("WPLink=1\r\n")) << firstOutput();
+    ASSERT_NO_FATAL_FAILURE(pageBackAMonth());
+    const QImage november = expectedCalendar(home, "2026/12/08", "2026/11");
+    ASSERT_TRUE(waitFor([&] { return differingPixels(picture(home.file("calendar.bmp")), november) == 0; }, 10000));
+    // Our own connection goes first: Xlib ends a process whose server vanished.
+    XCloseDisplay(std::exchange(desktop.d, nullptr));
+    desktop.server.stop();
+    ASSERT_TRUE(resident->waitExit(15000).has_value()) << "the program ends with its display";
+    const std::string settings = readBytes(home.file("calendar.ini"));
+    const int november1 = velmora::DateValue::fromDate(2026, 11, 1)->dayNumber();
+    EXPECT_NE(settings.find("Forth=" + std::to_string(november1) + "\r\n"), std::string::npos) << settings;
 }
 
 namespace {

@@ -76,10 +76,13 @@ public:
             m_socket = "/tmp/.X11-unix/X" + number;
         }
     }
-    ~Xvfb() {
+    ~Xvfb() { stop(); }
+    // Ends the server, as a log-out or a crashed session does.
+    void stop() {
         if (m_pid > 0) {
             kill(m_pid, SIGTERM);
             waitpid(m_pid, nullptr, 0);
+            m_pid = -1;
         }
     }
     bool running() const { return m_pid > 0 && !m_socket.empty() && fs::exists(m_socket); }
