@@ -425,6 +425,30 @@ std::array<std::string, 3> MainHub::clickAreaHints() const {
     return {"前月へ", "翌月へ", "年間カレンダーへ"};
 }
 
+std::optional<std::string> MainHub::hintAt(int x, int y) const {
+    const HitInput input{.x = x,
+                         .y = y,
+                         .screenWidth = m_platform.screenWidth(),
+                         .screenHeight = m_platform.screenHeight(),
+                         .settings = m_state.settings,
+                         .state = m_drawState,
+                         .displayMonth = m_state.displayMonth,
+                         .now = m_clock.now(),
+                         .adjust = m_adjust};
+    const HitResult hit = hitTest(input);
+    const auto hints = clickAreaHints();
+    switch (hit.code) {
+    case kHitBack:
+        return hints[0];
+    case kHitForward:
+        return hints[1];
+    case kHitSwitchView:
+        return hints[2];
+    default:
+        return std::nullopt;
+    }
+}
+
 void MainHub::paintBoxClick(int x, int y, bool alt, bool rightButton) {
     const auto finish = [this] {
         m_clickHandling = false;

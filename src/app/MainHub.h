@@ -155,6 +155,8 @@ public:
     bool calendarWritten() const { return m_calendarWritten; }
     // The hints of the three click areas of the title line.
     std::array<std::string, 3> clickAreaHints() const;
+    // The hint of the click area under a point of the last pass ("前月へ", ...), if any.
+    std::optional<std::string> hintAt(int x, int y) const;
     // The base wallpaper as a file path ("" for none).
     std::string baseWallpaperFile() const;
 

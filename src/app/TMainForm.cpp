@@ -11,12 +11,14 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cstdlib>
 #include <iostream>
@@ -423,7 +425,9 @@ void TMainForm::CalInputBtnClick() {
                              ? QGuiApplication::primaryScreen()->geometry()
                              : QRect(0, 0, m_platform.screenWidth(), m_platform.screenHeight());
     setGeometry(screen);
-    show();
+    // A full-screen window as the desktop knows one (no frame, over panels).
+    setMouseTracking(true);
+    showFullScreen();
     raise();
     activateWindow();
     m_hub.calendarWindowShown();
@@ -447,6 +451,25 @@ void TMainForm::paintEvent(QPaintEvent*) {
         return;
     }
     p.drawImage(rect(), m_picture);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+    // Esc leaves the full-screen calendar as "最小化する" does.
+    if (event->key() == Qt::Key_Escape && isVisible() && !m_terminating) {
+        MinimizeBtn2Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TMainForm::mouseMoveEvent(QMouseEvent* event) {
+    // The click areas of the title line say what they do.
+    const QPoint at = event->position().toPoint();
+    if (const auto hint = m_hub.hintAt(at.x(), at.y())) {
+        QToolTip::showText(event->globalPosition().toPoint(), QString::fromStdString(*hint), this);
+    } else {
+        QToolTip::hideText();
+    }
 }
 
 void TMainForm::mousePressEvent(QMouseEvent* event) {

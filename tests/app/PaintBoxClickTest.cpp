@@ -151,3 +151,17 @@ TEST(PaintBoxClick, InTheCalendarWindowTheRedrawPaintsTheWindowNotTheDesktop) {
     EXPECT_EQ(f.windows.calls.back(), "paint");
     EXPECT_EQ(f.windows.painted.size(), QSize(640, 480));
 }
+
+// The click areas' hints were computed but never shown: the calendar window
+// shows them over the areas.
+TEST(PaintBoxClick, TheTitleAreasHaveTheirHints) {
+    Drawn f;
+    const DrawState& s = f.s();
+    const int forwardX = (s.titleRight + 640 - s.margins.right - 10) / 2;
+    const int dayX = s.margins.left + 10 + s.cellWidth / 2;
+    const int dayY = s.titleHeight + s.margins.top + 10 + s.cellHeight / 2;
+    EXPECT_EQ(f.hub.hintAt(f.backX(), f.titleY()), "前月へ");
+    EXPECT_EQ(f.hub.hintAt(forwardX, f.titleY()), "翌月へ");
+    EXPECT_EQ(f.hub.hintAt(dayX, dayY), std::nullopt) << "a day has no hint";
+    EXPECT_TRUE(f.windows.calls.empty() || f.windows.calls.back().rfind("day ", 0) != 0) << "a hint opens nothing";
+}
