@@ -4,6 +4,7 @@
 #include "core/Cp932.h"
 #include "core/DateText.h"
 #include "editor/EntryRowStore.h"
+#include "editor/FoldForSearch.h"
 #include "editor/ScheduleListModel.h"
 #include "schedule/ScheduleStore.h"
 #include "settings/Settings.h"
@@ -116,5 +117,30 @@ void BM_CommitDayViewAfterAMove(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CommitDayViewAfterAMove)->Unit(benchmark::kMillisecond);
+
+// A search without match case that finds nothing: every node of the tree
+// walked, every entry folded and compared, the view shown again at the end.
+void BM_SearchFindsNothing(benchmark::State& state) {
+    Loaded data;
+    ScheduleListModel model(data.context());
+    model.open(data.clock.today());
+    for (auto _ : state) {
+        model.startSearchAll();
+        benchmark::DoNotOptimize(model.findNext("存在しない予定", false));
+    }
+    state.counters["nodes"] = static_cast<double>(model.tree().nodeCount());
+}
+BENCHMARK(BM_SearchFindsNothing)->Unit(benchmark::kMillisecond);
+
+void BM_FoldForSearch(benchmark::State& state) {
+    const std::string text = "定例打ち合わせ（営業部・開発部合同） 12345 Meeting ﾐｰﾃｨﾝｸﾞ ＡＢＣ abc ";
+    std::string out;
+    for (auto _ : state) {
+        foldForSearchInto(text, out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_FoldForSearch);
 
 } // namespace

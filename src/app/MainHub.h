@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/OpenReminders.h"
+#include "editor/ScheduleClipboard.h"
 
 #include "calendar/CalendarState.h"
 #include "memos/MemoStore.h"
@@ -138,6 +139,8 @@ public:
     const Clock& clock() const { return m_clock; }
     // The reminder windows of this run as the editing windows reach them.
     OpenReminders& openReminders();
+    // The schedule list's clipboard: it lives for the whole run.
+    ScheduleClipboard& scheduleClipboard() { return m_scheduleClipboard; }
     ScheduleStore& schedule() { return *m_schedule; }
     const ScheduleStore& schedule() const { return *m_schedule; }
     MemoStore& memos() { return *m_memos; }
@@ -181,6 +184,7 @@ private:
     HubWindows& m_windows;
     ReminderWindows& m_reminderWindows;
     std::unique_ptr<OpenReminders> m_openReminders;
+    ScheduleClipboard m_scheduleClipboard;
 
     StartupState m_state;
     std::unique_ptr<ScheduleStore> m_schedule;

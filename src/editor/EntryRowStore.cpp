@@ -2,6 +2,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/Cp932.h"
+#include "core/DateText.h"
 #include "core/UserFeedback.h"
 #include "editor/OpenReminders.h"
 #include "schedule/EntryList.h"
@@ -226,6 +227,11 @@ void removeNames(NameValueList& list, const std::unordered_set<std::string>& nam
         }
     }
     list = NameValueList(std::move(kept));
+}
+
+std::string baseNameOf(std::string_view path) {
+    const auto slash = path.find_last_of("\\/");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 struct Renumbered {
@@ -515,6 +521,71 @@ void commitEntryRows(ScheduleStore& store, const EntryView& view, const std::vec
             fs::remove(folder + file, ec);
         }
     }
+}
+
+void appendRowsToDay(ScheduleStore& store, DateValue day, const std::vector<EntryRow>& rows,
+                     const std::string& folder) {
+    static constexpr std::array<RowField, 8> copied = {RowField::Color,    RowField::Popup,    RowField::Holiday,
+                                                       RowField::FromTo,   RowField::FontName, RowField::PtnOpt,
+                                                       RowField::PopupOpt, RowField::IntOpt};
+    NameValueList& days = store.section(ScheduleSection::Day);
+    const std::string name = formatDate(day);
+    std::vector<std::string> texts = parseEntryList(days.value(name));
+    for (const EntryRow& row : rows) {
+        texts.push_back(storedEntryText(row.caption));
+        const std::string key = ScheduleKey::make(EntryKind::Dated, "", static_cast<int>(texts.size()) - 1, day).text();
+        for (const OptionField& option : kOptionFields) {
+            NameValueList& section = store.section(option.section);
+            while (section.remove(key)) {
+            }
+            const bool wanted = std::find(copied.begin(), copied.end(), option.field) != copied.end();
+            const std::string value = trimmed(row.field(option.field));
+            if (wanted && !value.empty()) {
+                section.append(key, value);
+            }
+        }
+        if (const auto file = supplementFileName(key)) {
+            std::error_code ec;
+            fs::remove(folder + *file, ec);
+        }
+    }
+    days.set(name, formatEntryList(texts));
+}
+
+std::optional<std::string> readReminderWindowFile(const std::string& folder, const std::string& stored) {
+    // Files from another computer may still carry that computer's folder; the file lies beside the data.
+    const std::string name = baseNameOf(stored);
+    if (!isPlainFileName(name)) {
+        return std::nullopt;
+    }
+    FileRead source = readFile(folder + name);
+    if (source.outcome != ReadOutcome::Read) {
+        return std::nullopt;
+    }
+    return std::move(source.bytes);
+}
+
+std::optional<std::string> writeReminderWindowFile(const ScheduleStore& store, const std::string& folder,
+                                                   std::string_view bytes) {
+    std::unordered_set<std::string> named;
+    for (const std::string& line : store.section(ScheduleSection::PopupFile).lines()) {
+        if (const auto eq = line.find('='); eq != std::string::npos) {
+            named.insert(folded(baseNameOf(trimmed(std::string_view(line).substr(eq + 1)))));
+        }
+    }
+    for (int n = 0; n <= 9999; ++n) {
+        std::string candidate = std::to_string(n);
+        candidate = "POP" + std::string(4 - candidate.size(), '0') + candidate + ".dfm";
+        std::error_code ec;
+        if (named.contains(folded(candidate)) || fs::exists(folder + candidate, ec) || ec) {
+            continue;
+        }
+        if (!writeFileAtomically(folder + candidate, bytes)) {
+            return std::nullopt;
+        }
+        return candidate;
+    }
+    return std::nullopt;
 }
 
 } // namespace velmora

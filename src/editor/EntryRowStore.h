@@ -4,6 +4,7 @@
 #include "core/NameValueList.h"
 #include "editor/EntryRow.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,22 @@ LoadedRows loadEntryRows(const ScheduleStore& store, const EntryView& view, cons
 void commitEntryRows(ScheduleStore& store, const EntryView& view, const std::vector<EntryRow>& rows,
                      OpenReminders& reminders, UserFeedback& feedback, const std::string& folder,
                      std::vector<std::string>& deletionQueue);
+
+// "ｽｹｼﾞｭｰﾙの複製" for one day: each row's text is appended to the DAY list
+// of `day`, and its colour, reminder, holiday, period, font, patterns,
+// reminder options and interval go under the new key (a blank field leaves
+// no name). The reminder window file and the supplement are not copied; a
+// stale supplement file under a new key is removed so it never becomes the copy's.
+void appendRowsToDay(ScheduleStore& store, DateValue day, const std::vector<EntryRow>& rows, const std::string& folder);
+
+// The bytes of the reminder window file `name` (a stored name; a folder
+// in it is ignored) in `folder`; nullopt when missing, unreadable or not a plain name.
+std::optional<std::string> readReminderWindowFile(const std::string& folder, const std::string& name);
+// Writes a reminder window file's bytes to the first free "POP" + four
+// digits + ".dfm" in `folder` (free: no such file and no POPUPFILE record
+// naming it). The new name, or nullopt when it cannot be written.
+std::optional<std::string> writeReminderWindowFile(const ScheduleStore& store, const std::string& folder,
+                                                   std::string_view bytes);
 
 // Takes the pair of `key` out of the POPUPTIME record `timeKey`; a record
 // left empty is removed.

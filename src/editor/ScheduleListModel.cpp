@@ -52,7 +52,8 @@ std::string twoDigits(int v) {
 
 } // namespace
 
-ScheduleListModel::ScheduleListModel(ScheduleListContext context) : m_c(std::move(context)) {}
+ScheduleListModel::ScheduleListModel(ScheduleListContext context)
+    : m_c(std::move(context)), m_clipboard(m_c.clipboard ? m_c.clipboard : &m_ownClipboard) {}
 
 void ScheduleListModel::open(DateValue startDate) {
     m_viewDate = clampToNavigable(startDate);
@@ -488,6 +489,210 @@ void ScheduleListModel::commitEntries() {
     m_loaded = false;
     commitEntryRows(m_c.store, EntryView{m_viewKind, m_viewDate}, rows, m_c.reminders, m_c.feedback, supplementFolder(),
                     m_deletionQueue);
+}
+
+std::vector<EntryRow> ScheduleListModel::copiesOf(const std::vector<int>& rows) const {
+    std::vector<EntryRow> out;
+    if (!m_entryView) {
+        return out;
+    }
+    for (int row : rows) {
+        if (row >= 0 && row < parentPosition()) {
+            out.push_back(m_rows[static_cast<std::size_t>(row)]);
+        }
+    }
+    return out;
+}
+
+void ScheduleListModel::copyRows(const std::vector<int>& rows) {
+    std::vector<EntryRow> copies = copiesOf(rows);
+    if (copies.empty()) {
+        return;
+    }
+    std::vector<std::optional<std::string>> files;
+    for (const EntryRow& row : copies) {
+        files.push_back(row.hasValue(RowField::PopupFile)
+                            ? readReminderWindowFile(supplementFolder(), row.field(RowField::PopupFile))
+                            : std::nullopt);
+    }
+    m_clipboard->set(std::move(copies), std::move(files));
+}
+
+void ScheduleListModel::cutRows(const std::vector<int>& rows) {
+    copyRows(rows);
+    setDeleted(rows, true);
+}
+
+std::vector<int> ScheduleListModel::paste() {
+    std::vector<int> pasted;
+    if (!m_entryView || !m_loaded || m_clipboard->empty()) {
+        return pasted;
+    }
+    const std::string folder = supplementFolder();
+    for (std::size_t i = 0; i < m_clipboard->rows().size(); ++i) {
+        const EntryRow& source = m_clipboard->rows()[i];
+        EntryRow row = source;
+        row.deleted = false;
+        row.added = true;
+        const EntryKind from = source.kind;
+        const EntryKind to = isDayView() ? from : m_viewKind;
+        auto count =
+            std::count_if(m_rows.begin(), m_rows.end(), [&](const EntryRow& r) { return !r.parent && r.kind == to; });
+        if (to == EntryKind::Weekly) {
+            count += static_cast<long>(m_heldWeekly.size());
+        } else if (to == EntryKind::Monthly) {
+            count += static_cast<long>(m_heldMonthly.size());
+        }
+        row.kind = to;
+        row.setField(RowField::Index, std::to_string(count));
+        row.setField(RowField::Key, ScheduleKey::make(to, "", static_cast<int>(count), m_viewDate).text());
+        if (row.hasValue(RowField::PopupFile)) {
+            // Never two entries on one window file: deleting either would take the other's.
+            const auto& bytes = m_clipboard->windowFile(i);
+            const auto copy = bytes ? writeReminderWindowFile(m_c.store, folder, *bytes) : std::nullopt;
+            row.setField(RowField::PopupFile, copy.value_or(std::string()));
+        }
+        // The supplement text travels in field 7 and is written under the final key at the commit.
+        const bool ruleLess = [](EntryKind k) { return k == EntryKind::Dated || k == EntryKind::Yearly; }(from);
+        if (to == EntryKind::Dated || to == EntryKind::Yearly) {
+            row.setField(RowField::Opt, "");
+            row.setField(RowField::Opt2, "");
+        } else if (to == EntryKind::Monthly && from != EntryKind::Monthly) {
+            row.setField(RowField::Opt, ruleLess ? std::string("1,1,1,1") : source.field(RowField::Opt2));
+            row.setField(RowField::Opt2, "");
+        } else if (to == EntryKind::Weekly && from != EntryKind::Weekly) {
+            row.setField(RowField::Opt2, ruleLess ? std::string("1,1,1,1") : source.field(RowField::Opt));
+            row.setField(RowField::Opt, "1,1,1,1,1");
+        }
+        const int at = parentPosition();
+        m_rows.insert(m_rows.begin() + at, std::move(row));
+        widenFor(m_rows[static_cast<std::size_t>(at)]);
+        if (to != EntryKind::Dated) {
+            m_tree.ensureDateNode(to, m_viewDate);
+        }
+        pasted.push_back(at);
+    }
+    m_changed = true;
+    return pasted;
+}
+
+int ScheduleListModel::copyToFollowingDays(const std::vector<int>& rows, int days) {
+    if (!isDayView() || days < 1) {
+        return 0;
+    }
+    std::vector<EntryRow> copies = copiesOf(rows);
+    std::erase_if(copies, [](const EntryRow& r) { return r.kind != EntryKind::Dated; });
+    if (copies.empty()) {
+        return 0;
+    }
+    m_clipboard->set(copies);
+    const DateValue last = navigableDateRange().last;
+    int written = 0;
+    for (int n = 1; n <= days; ++n) {
+        const DateValue day = m_viewDate.addDays(n);
+        if (day.dayNumber() > last.dayNumber()) {
+            break;
+        }
+        appendRowsToDay(m_c.store, day, copies, supplementFolder());
+        m_tree.ensureDateNode(EntryKind::Dated, day);
+        ++written;
+    }
+    m_changed = true;
+    return written;
+}
+
+ListMenuState ScheduleListModel::listMenuState(const std::vector<int>& selectedRows) const {
+    ListMenuState state;
+    if (!m_entryView) {
+        return state;
+    }
+    for (int row : selectedRows) {
+        if (row < 0 || row >= parentPosition()) {
+            return state; // ".." among them: nothing applies
+        }
+    }
+    state.add = selectedRows.empty();
+    state.paste = selectedRows.empty() && !m_clipboard->empty();
+    if (!selectedRows.empty()) {
+        state.cut = state.copy = state.remove = state.revive = true;
+    }
+    if (selectedRows.size() == 1) {
+        state.retitle = true;
+        state.copyToDays = m_rows[static_cast<std::size_t>(selectedRows.front())].kind == EntryKind::Dated;
+    }
+    return state;
+}
+
+bool ScheduleListModel::canDeleteUpTo(const TreeNode* node) {
+    return node && node->type != TreeNodeType::Root && node->kind == EntryKind::Dated;
+}
+
+int ScheduleListModel::markNodesDeleted(const std::vector<const TreeNode*>& nodes) {
+    const TreeNode* before = m_selected;
+    int marked = 0;
+    for (const TreeNode* node : nodes) {
+        selectNode(node);
+        std::vector<int> own;
+        for (int i = 0; i < parentPosition(); ++i) {
+            if (m_rows[static_cast<std::size_t>(i)].kind == node->kind) {
+                own.push_back(i);
+            }
+        }
+        setDeleted(own, true);
+        marked += static_cast<int>(own.size());
+    }
+    // Leaving the last node commits its marks; then the view the user was on returns.
+    selectNode(&m_tree.category(EntryKind::Dated));
+    selectNode(before);
+    return marked;
+}
+
+int ScheduleListModel::deleteUnderNode(const TreeNode* node) {
+    if (!node || !m_c.feedback.confirm("「" + node->text + "」の下のデータを全て削除します。よろしいですか？")) {
+        return 0;
+    }
+    return markNodesDeleted(entryNodesUnder(*node));
+}
+
+int ScheduleListModel::deleteUpTo(const TreeNode* node) {
+    if (!canDeleteUpTo(node) ||
+        !m_c.feedback.confirm("「" + node->text + "」以前のデータを全て削除します。よろしいですか？")) {
+        return 0;
+    }
+    return markNodesDeleted(dayNodesUpTo(m_tree, *node));
+}
+
+void ScheduleListModel::startSearchAll() {
+    m_search.startAll();
+}
+
+void ScheduleListModel::startSearchHere() {
+    if (m_selected) {
+        m_search.startFrom(*m_selected);
+    } else {
+        m_search.startAll();
+    }
+}
+
+int ScheduleListModel::findNext(std::string_view text, bool matchCase) {
+    if (m_search.stopped()) {
+        return -1;
+    }
+    // The search reads the store: the shown list goes there first.
+    commitEntries();
+    const SearchStep step = m_search.findNext(m_tree, m_c.store, text, matchCase);
+    if (step.outcome == SearchStep::Hit) {
+        m_selected = step.node;
+        showNode(step.node);
+        return step.row;
+    }
+    if (m_selected) {
+        showNode(m_selected);
+    }
+    if (step.outcome == SearchStep::End) {
+        m_c.feedback.showMessage("データの最後です");
+    }
+    return -1;
 }
 
 } // namespace velmora

@@ -5,6 +5,8 @@
 #include "editor/EditFormModel.h"
 #include "editor/EntryRow.h"
 #include "editor/OpenReminders.h"
+#include "editor/ScheduleClipboard.h"
+#include "editor/ScheduleSearch.h"
 #include "editor/ScheduleTree.h"
 
 #include <functional>
@@ -29,6 +31,21 @@ struct ScheduleListContext {
     OpenReminders& reminders;
     UserFeedback& feedback;
     TextMeasure measure{}; // none: the first column's width stays 0
+    // The hub's entry clipboard, which outlives the window; none: the window's own.
+    ScheduleClipboard* clipboard = nullptr;
+};
+
+// Which items of the list menu (LVPopup) are enabled, worked out when it opens.
+struct ListMenuState {
+    bool add = false;
+    bool cut = false;
+    bool copy = false;
+    bool paste = false;
+    bool remove = false;
+    bool revive = false;
+    bool retitle = false;
+    bool copyToDays = false; // "ｽｹｼﾞｭｰﾙの複製"
+    friend bool operator==(const ListMenuState&, const ListMenuState&) = default;
 };
 
 // One row of a folder view: a child node of the selected node, or "..".
@@ -140,6 +157,42 @@ public:
     // "削除" (deleted) and "復活" (revived) for the given entry rows; ".." is skipped.
     void setDeleted(const std::vector<int>& rows, bool deleted);
 
+    // The clipboard commands. Cut and Copy put copies of the given entry rows
+    // (".." skipped) on the clipboard; Cut then marks them deleted.
+    void copyRows(const std::vector<int>& rows);
+    void cutRows(const std::vector<int>& rows);
+    // Inserts the clipboard rows before ".." in an entry view, fitted to the
+    // view's kind (a dated view keeps each row's kind), keyed at the end of
+    // their kind's list, each with a copy of its reminder window file (none
+    // when that cannot be copied). The positions of the new rows; none
+    // outside an entry view or with an empty clipboard.
+    std::vector<int> paste();
+    const ScheduleClipboard& clipboard() const { return *m_clipboard; }
+    // "＋N日分の複製" (N = 1..6): the dated rows go on the clipboard and are
+    // appended straight into the store to each of the next N days, never past
+    // 2100-12-31; their tree nodes are ensured. The number of days written.
+    int copyToFollowingDays(const std::vector<int>& rows, int days);
+    // The list menu for the selected rows of the shown view.
+    ListMenuState listMenuState(const std::vector<int>& selectedRows) const;
+    // "ここ以前のデータを全て削除" applies to the dated category's nodes only.
+    static bool canDeleteUpTo(const TreeNode* node);
+
+    // "ツリー下のデータを全て削除" and "ここ以前のデータを全て削除": after the
+    // user confirms, every entry of each node's own kind is marked deleted
+    // node by node and committed; the node selected before is shown again.
+    // The number of entries deleted.
+    int deleteUnderNode(const TreeNode* node);
+    int deleteUpTo(const TreeNode* node);
+
+    // The search: startSearchAll for "全データを検索", startSearchHere for
+    // "ここから検索" (from the selected node); findNext commits the shown list, searches
+    // on and shows the hit's node, returning the hit's row in rows(), or -1
+    // after "データの最後です" (also for a text the code page cannot hold).
+    void startSearchAll();
+    void startSearchHere();
+    int findNext(std::string_view text, bool matchCase);
+    ScheduleSearch& search() { return m_search; }
+
     // CommitEntries: writes the rows of an entry view (with the held ones)
     // into the store under renumbered keys: entry lists, "OPT"/"OPT2" rules,
     // the nine option sections, the supplement files and the reminder state;
@@ -164,8 +217,13 @@ private:
     DateValue viewDateOf(const TreeNode& node) const;
     std::string supplementFolder() const;
     int parentPosition() const;
+    std::vector<EntryRow> copiesOf(const std::vector<int>& rows) const;
+    int markNodesDeleted(const std::vector<const TreeNode*>& nodes);
 
     ScheduleListContext m_c;
+    ScheduleClipboard m_ownClipboard;
+    ScheduleClipboard* m_clipboard;
+    ScheduleSearch m_search;
     ScheduleTree m_tree;
     const TreeNode* m_selected = nullptr;
     const TreeNode* m_parentNode = nullptr;

@@ -262,4 +262,40 @@ std::size_t ScheduleTree::nodeCount() const {
     return countBelow(*m_root);
 }
 
+namespace {
+
+void preorder(const TreeNode& node, std::vector<const TreeNode*>& out) {
+    out.push_back(&node);
+    for (const auto& child : node.children) {
+        preorder(*child, out);
+    }
+}
+
+} // namespace
+
+std::vector<const TreeNode*> entryNodesUnder(const TreeNode& node) {
+    std::vector<const TreeNode*> all;
+    preorder(node, all);
+    std::erase_if(all, [](const TreeNode* n) { return !n->isEntryNode(); });
+    return all;
+}
+
+std::vector<const TreeNode*> dayNodesUpTo(const ScheduleTree& tree, const TreeNode& selected) {
+    const TreeNode& dated = tree.category(EntryKind::Dated);
+    std::vector<const TreeNode*> all;
+    preorder(dated, all);
+    const auto at = std::find(all.begin(), all.end(), &selected);
+    if (at == all.end()) {
+        return {};
+    }
+    std::vector<const TreeNode*> out;
+    if (tree.newestFirst()) {
+        out.assign(at, all.end());
+    } else {
+        out.assign(all.begin(), at + 1);
+    }
+    std::erase_if(out, [](const TreeNode* n) { return n->type != TreeNodeType::Day; });
+    return out;
+}
+
 } // namespace velmora

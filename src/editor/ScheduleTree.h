@@ -33,7 +33,8 @@ struct TreeNode {
     TreeNode* parent = nullptr;
     std::vector<std::unique_ptr<TreeNode>> children;
     bool highlighted = false; // the month and day of the window's start date
-    bool searchHit = false;   // found by the search: overlay 2
+    // Found by the search: overlay 2. Display state the search sets on a tree it only reads.
+    mutable bool searchHit = false;
 
     // Position among the parent's children (0 for the root).
     int row() const;
@@ -108,5 +109,15 @@ private:
     bool m_newestFirst = false;
     Listener* m_listener = nullptr;
 };
+
+// The entry nodes (day nodes, and the children of the weekly, monthly and
+// yearly categories) at or below `node`, in tree order: "ツリー下のデータを全て削除".
+std::vector<const TreeNode*> entryNodesUnder(const TreeNode& node);
+// "ここ以前のデータを全て削除": the dated day nodes up to `selected` in the
+// order the tree lists them. Newest first: from `selected` (with its days)
+// to the end of the dated category; oldest first: from the category's start
+// up to and including `selected` (a month's own days not included). Empty
+// for a node outside the dated category.
+std::vector<const TreeNode*> dayNodesUpTo(const ScheduleTree& tree, const TreeNode& selected);
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "editor/TScheduleForm.h"
 
 #include "editor/TEditForm.h"
+#include "editor/TFindForm.h"
 #include "render/QtCanvas.h"
 #include "schedule/ScheduleStore.h"
 #include "settings/Settings.h"
@@ -322,7 +323,6 @@ void TScheduleForm::buildControls() {
     m_search->setObjectName(QStringLiteral("Search"));
     m_search->setText(QStringLiteral("検索"));
     m_search->setToolTip(QStringLiteral("検索"));
-    m_search->setEnabled(false); // the search comes with the clipboard commands
 
     m_okBtn = new QPushButton(QStringLiteral("ＯＫ"), this);
     m_okBtn->setObjectName(QStringLiteral("OkBtn"));
@@ -360,10 +360,6 @@ void TScheduleForm::buildControls() {
     m_up = action("UpBtn", "▲", "上へ");
     m_down = action("DownBtn", "▼", "下へ");
     m_retitle = action("EditText", "予定のみ編集", "予定のみ編集");
-    // The clipboard comes with its own commands; until then its items wait, disabled.
-    for (QAction* a : {m_cut, m_copy, m_paste}) {
-        a->setEnabled(false);
-    }
     m_delete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
     m_retitle->setShortcut(QKeySequence(Qt::Key_F2));
     for (QAction* a : {m_cut, m_copy, m_paste, m_add, m_delete, m_revive, m_up, m_down}) {
@@ -418,34 +414,62 @@ void TScheduleForm::buildControls() {
         a->setEnabled(enabled);
         return a;
     };
-    menuItem(m_listMenu, "切り取り", false);
-    menuItem(m_listMenu, "コピー", false);
-    menuItem(m_listMenu, "貼り付け", false);
+    m_menuCut = menuItem(m_listMenu, "切り取り", false);
+    m_menuCopy = menuItem(m_listMenu, "コピー", false);
+    m_menuPaste = menuItem(m_listMenu, "貼り付け", false);
     m_listMenu->addSeparator();
-    m_listMenu->addAction(m_add);
-    QAction* del = m_listMenu->addAction(QStringLiteral("削除"));
-    del->setShortcut(m_delete->shortcut());
-    connect(del, &QAction::triggered, this, [this] { deleteSelected(true); });
-    m_listMenu->addAction(m_revive);
-    m_listMenu->addAction(m_retitle);
+    m_menuAdd = menuItem(m_listMenu, "追加", false);
+    m_menuDelete = menuItem(m_listMenu, "削除", false);
+    m_menuDelete->setShortcut(m_delete->shortcut());
+    m_menuRevive = menuItem(m_listMenu, "復活", false);
+    m_menuRetitle = menuItem(m_listMenu, "予定のみ編集", false);
+    m_menuRetitle->setShortcut(m_retitle->shortcut());
     m_listMenu->addSeparator();
-    QMenu* copies = m_listMenu->addMenu(QStringLiteral("ｽｹｼﾞｭｰﾙの複製"));
+    m_copiesMenu = m_listMenu->addMenu(QStringLiteral("ｽｹｼﾞｭｰﾙの複製"));
     static const char* days[] = {"＋１日分の複製", "＋２日分の複製", "＋３日分の複製",
                                  "＋４日分の複製", "＋５日分の複製", "＋６日分の複製"};
-    for (const char* d : days) {
-        menuItem(copies, d, false);
+    for (int n = 1; n <= 6; ++n) {
+        QAction* a = menuItem(m_copiesMenu, days[n - 1], true);
+        connect(a, &QAction::triggered, this, [this, n] { copyToFollowingDays(n); });
     }
-    copies->setEnabled(false);
+    m_copiesMenu->setEnabled(false);
     m_listMenu->addSeparator();
-    menuItem(m_listMenu, "全データを検索", false);
-    menuItem(m_listMenu, "ここから検索", false);
+    connect(menuItem(m_listMenu, "全データを検索", true), &QAction::triggered, this, [this] { openSearch(false); });
+    connect(menuItem(m_listMenu, "ここから検索", true), &QAction::triggered, this, [this] { openSearch(true); });
+    connect(m_menuCut, &QAction::triggered, this, [this] { cutSelected(); });
+    connect(m_menuCopy, &QAction::triggered, this, [this] { copySelected(); });
+    connect(m_menuPaste, &QAction::triggered, this, [this] { pasteRows(); });
+    connect(m_menuAdd, &QAction::triggered, this, [this] { addEntry(); });
+    connect(m_menuDelete, &QAction::triggered, this, [this] { deleteSelected(true); });
+    connect(m_menuRevive, &QAction::triggered, this, [this] { deleteSelected(false); });
+    connect(m_menuRetitle, &QAction::triggered, this, [this] { editSelectedText(); });
+    connect(m_listMenu, &QMenu::aboutToShow, this, [this] {
+        const ListMenuState state = m_model.listMenuState(selectedRows());
+        m_menuCut->setEnabled(state.cut);
+        m_menuCopy->setEnabled(state.copy);
+        m_menuPaste->setEnabled(state.paste);
+        m_menuAdd->setEnabled(state.add);
+        m_menuDelete->setEnabled(state.remove);
+        m_menuRevive->setEnabled(state.revive);
+        m_menuRetitle->setEnabled(state.retitle);
+        m_copiesMenu->setEnabled(state.copyToDays);
+        // The find text follows the focused row.
+        const int row = entryRowOf(m_list->currentItem());
+        if (m_findForm) {
+            m_findForm->setFindText(row >= 0 ? q(m_model.rows()[static_cast<std::size_t>(row)].caption) : QString());
+        }
+    });
 
     m_treeMenu = new QMenu(this);
     m_treeMenu->setObjectName(QStringLiteral("TreePopup"));
-    for (const char* text :
-         {"全データを検索", "ここから検索", "ツリー下のデータを全て削除", "ここ以前のデータを全て削除"}) {
-        menuItem(m_treeMenu, text, false);
-    }
+    connect(menuItem(m_treeMenu, "全データを検索", true), &QAction::triggered, this, [this] { openSearch(false); });
+    connect(menuItem(m_treeMenu, "ここから検索", true), &QAction::triggered, this, [this] { openSearch(true); });
+    connect(menuItem(m_treeMenu, "ツリー下のデータを全て削除", true), &QAction::triggered, this,
+            [this] { deleteUnderSelectedNode(false); });
+    m_treeUpTo = menuItem(m_treeMenu, "ここ以前のデータを全て削除", false);
+    connect(m_treeUpTo, &QAction::triggered, this, [this] { deleteUnderSelectedNode(true); });
+    connect(m_treeMenu, &QMenu::aboutToShow, this,
+            [this] { m_treeUpTo->setEnabled(ScheduleListModel::canDeleteUpTo(m_model.selectedNode())); });
 }
 
 void TScheduleForm::connectControls() {
@@ -496,6 +520,10 @@ void TScheduleForm::connectControls() {
         }
     });
     connect(m_add, &QAction::triggered, this, [this] { addEntry(); });
+    connect(m_cut, &QAction::triggered, this, [this] { cutSelected(); });
+    connect(m_copy, &QAction::triggered, this, [this] { copySelected(); });
+    connect(m_paste, &QAction::triggered, this, [this] { pasteRows(); });
+    connect(m_search, &QToolButton::clicked, this, [this] { openSearch(false); });
     connect(m_delete, &QAction::triggered, this, [this] { deleteSelected(true); });
     connect(m_revive, &QAction::triggered, this, [this] { deleteSelected(false); });
     connect(m_up, &QAction::triggered, this, [this] { moveSelected(true); });
@@ -864,6 +892,92 @@ void TScheduleForm::finishTextEdit(bool apply) {
     box->deleteLater();
     m_okBtn->setDefault(true);
     m_list->setFocus();
+}
+
+void TScheduleForm::cutSelected() {
+    const auto rows = selectedRows();
+    m_model.cutRows(rows);
+    showRows();
+    for (int row : rows) {
+        if (QTreeWidgetItem* item = m_list->topLevelItem(row)) {
+            item->setSelected(true);
+        }
+    }
+}
+
+void TScheduleForm::copySelected() {
+    m_model.copyRows(selectedRows());
+}
+
+void TScheduleForm::pasteRows() {
+    const auto pasted = m_model.paste();
+    if (pasted.empty()) {
+        return;
+    }
+    showRows();
+    m_list->clearSelection();
+    for (int row : pasted) {
+        if (QTreeWidgetItem* item = m_list->topLevelItem(row)) {
+            item->setSelected(true);
+        }
+    }
+}
+
+void TScheduleForm::copyToFollowingDays(int days) {
+    m_model.copyToFollowingDays(selectedRows(), days);
+}
+
+void TScheduleForm::openSearch(bool fromHere) {
+    finishTextEdit(true);
+    if (!m_findForm) {
+        m_findForm = new TFindForm(this);
+        m_findForm->onFindNext = [this] { findNext(); };
+        m_findForm->onClosed = [this] {
+            m_model.search().stop();
+            m_okBtn->setEnabled(true);
+        };
+    }
+    if (fromHere) {
+        const int row = entryRowOf(m_list->currentItem());
+        m_findForm->setFindText(row >= 0 ? q(m_model.rows()[static_cast<std::size_t>(row)].caption) : QString());
+        m_model.startSearchHere();
+    } else {
+        m_model.startSearchAll();
+    }
+    m_okBtn->setEnabled(false);
+    m_list->clearSelection();
+    m_findForm->show();
+    m_findForm->raise();
+    m_findForm->activateWindow();
+}
+
+void TScheduleForm::findNext() {
+    if (!m_findForm) {
+        return;
+    }
+    const int row = m_model.findNext(s(m_findForm->findText()), m_findForm->matchCase());
+    showView();
+    m_list->clearSelection();
+    if (row >= 0) {
+        if (QTreeWidgetItem* item = m_list->topLevelItem(row)) {
+            m_list->setCurrentItem(item);
+            m_list->scrollToItem(item);
+        }
+    }
+    m_tree->viewport()->update();
+    m_findForm->raise();
+    m_findForm->activateWindow();
+}
+
+void TScheduleForm::deleteUnderSelectedNode(bool upTo) {
+    finishTextEdit(true);
+    const TreeNode* node = m_model.selectedNode();
+    if (upTo) {
+        m_model.deleteUpTo(node);
+    } else {
+        m_model.deleteUnderNode(node);
+    }
+    showView();
 }
 
 } // namespace velmora

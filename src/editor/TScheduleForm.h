@@ -24,6 +24,7 @@ class QTreeWidgetItem;
 namespace velmora {
 
 class ScheduleTreeItemModel;
+class TFindForm;
 
 // The schedule list window: the tree of everything stored beside the list of
 // one node's rows, with the date picker, the toolbar and the menus. Its
@@ -46,6 +47,20 @@ public:
     void deleteSelected(bool deleted);
     void moveSelected(bool up);
     void editSelectedText();
+    // The clipboard commands on the selected rows.
+    void cutSelected();
+    void copySelected();
+    void pasteRows();
+    void copyToFollowingDays(int days);
+    // "全データを検索" (all) and "ここから検索": set the position and open the find dialog.
+    void openSearch(bool fromHere);
+    // One "次を検索" of the find dialog.
+    void findNext();
+    // "ツリー下のデータを全て削除" and "ここ以前のデータを全て削除" on the selected node.
+    void deleteUnderSelectedNode(bool upTo);
+    TFindForm* findForm() const { return m_findForm; }
+    QMenu* listMenu() const { return m_listMenu; }
+    QMenu* treeMenu() const { return m_treeMenu; }
 
 protected:
     void done(int result) override;
@@ -104,6 +119,17 @@ private:
     QAction* m_retitle = nullptr;
     QMenu* m_listMenu = nullptr;
     QMenu* m_treeMenu = nullptr;
+    QMenu* m_copiesMenu = nullptr;
+    // The list menu's own items: its enabling rules leave the toolbar's alone.
+    QAction* m_menuCut = nullptr;
+    QAction* m_menuCopy = nullptr;
+    QAction* m_menuPaste = nullptr;
+    QAction* m_menuAdd = nullptr;
+    QAction* m_menuDelete = nullptr;
+    QAction* m_menuRevive = nullptr;
+    QAction* m_menuRetitle = nullptr;
+    QAction* m_treeUpTo = nullptr;
+    TFindForm* m_findForm = nullptr;
 };
 
 } // namespace velmora

@@ -1,6 +1,8 @@
 // The schedule list window driven as a user drives it, offscreen.
 #include "editor/TScheduleForm.h"
 
+#include "editor/TFindForm.h"
+
 #include "calendar/CalendarState.h"
 #include "core/DateText.h"
 #include "core/ProfileFile.h"
@@ -17,6 +19,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -247,4 +250,78 @@ TEST(TScheduleForm, TheDatePickerAndTheArrowsMoveTheView) {
     EXPECT_EQ(before, QStringList{".."}) << "2026/03/09 holds nothing";
     EXPECT_EQ(after, (QStringList{"節分準備", ".."}));
     EXPECT_EQ(tree, "2026/02/01");
+}
+
+namespace {
+
+// The enabled state of the list menu's items as it opens.
+QStringList enabledItems(TScheduleForm& form) {
+    QMenu* menu = form.listMenu();
+    menu->popup(QPoint(0, 0));
+    QStringList out;
+    for (QAction* a : menu->actions()) {
+        if (!a->isSeparator() && a->isEnabled()) {
+            out << a->text();
+        }
+    }
+    menu->hide();
+    return out;
+}
+
+} // namespace
+
+TEST(TScheduleForm, ClipboardMenusAndTheFindDialog) {
+    ListFixture f;
+    ScheduleClipboard hub;
+    ScheduleListContext context = f.context();
+    context.clipboard = &hub;
+    TScheduleForm form(context);
+    QStringList noneSelected, oneSelected, parentSelected, pasted, found, afterEnd;
+    bool okWhileFinding = true;
+    bool okAfterClose = false;
+    QTimer::singleShot(0, &form, [&] {
+        auto* list = control<QTreeWidget>(form, "ScheduleLV");
+        list->clearSelection();
+        noneSelected = enabledItems(form);
+        selectRow(form, 1);
+        oneSelected = enabledItems(form);
+        selectRow(form, 3);
+        parentSelected = enabledItems(form);
+        // Copy 昼食 and paste it behind the day's entries.
+        selectRow(form, 1);
+        control<QAction>(form, "CopyBtn")->trigger();
+        list->clearSelection();
+        control<QAction>(form, "PasteBtn")->trigger();
+        pasted = captions(form);
+        // The find dialog over all data: 夕会 is found on this day.
+        click(form, "Search");
+        auto* dialog = form.findForm();
+        okWhileFinding = control<QPushButton>(form, "OkBtn")->isEnabled();
+        control<QLineEdit>(*dialog, "FindText")->setText(QStringLiteral("夕会"));
+        click(*dialog, "FindNext");
+        for (QTreeWidgetItem* item : list->selectedItems()) {
+            found << item->text(0);
+        }
+        click(*dialog, "FindNext");
+        afterEnd = QStringList{QString::number(f.feedback.messages.size())};
+        QPixmap shot = form.grab();
+        shot.save(QStringLiteral("/tmp/hclip-schedule-find.png"));
+        dialog->grab().save(QStringLiteral("/tmp/hclip-find-dialog.png"));
+        click(*dialog, "CancelBtn");
+        okAfterClose = control<QPushButton>(form, "OkBtn")->isEnabled();
+        click(form, "OkBtn");
+    });
+    form.run(*parseDate("2026/03/10"));
+    EXPECT_EQ(noneSelected, (QStringList{"追加", "全データを検索", "ここから検索"}));
+    EXPECT_EQ(oneSelected, (QStringList{"切り取り", "コピー", "削除", "復活", "予定のみ編集", "ｽｹｼﾞｭｰﾙの複製",
+                                        "全データを検索", "ここから検索"}));
+    EXPECT_EQ(parentSelected, (QStringList{"全データを検索", "ここから検索"}));
+    EXPECT_EQ(pasted, (QStringList{"朝会", "昼食", "夕会", "昼食", ".."}));
+    EXPECT_FALSE(okWhileFinding);
+    EXPECT_EQ(found, QStringList{"夕会"});
+    EXPECT_EQ(afterEnd, QStringList{"1"});
+    EXPECT_EQ(f.feedback.messages, std::vector<std::string>{"データの最後です"});
+    EXPECT_TRUE(okAfterClose);
+    EXPECT_EQ(hub.rows().size(), 1u);
+    EXPECT_EQ(f.store.section(ScheduleSection::Day).value("2026/03/10"), "\"朝会 \",\"昼食 \",\"夕会 \",\"昼食 \"");
 }
