@@ -21,3 +21,7 @@ velmora_install_missing() {
 VELMORA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libx11-dev libxi-dev
     fonts-motoya-l-maruberi fonts-ipafont-gothic fonts-ipafont-mincho fonts-noto-cjk
     qt6-translations-l10n)
+
+# Building the Debian package (cpack, dependency computation) and validating
+# the installed menu entry and AppStream data.
+VELMORA_PACKAGING_PACKAGES=(dpkg-dev file desktop-file-utils appstream)

@@ -3,6 +3,7 @@
 #include "core/PathText.h"
 #include "editor/TNenGetsuForm.h"
 #include "editor/TScheduleForm.h"
+#include "platform/InstallLayout.h"
 #include "render/BmpFile.h"
 
 #include <QApplication>
@@ -412,7 +413,7 @@ void TMainForm::openMemoFile() {
 }
 
 void TMainForm::help() {
-    const std::string page = m_platform.executableDir() + "help.html";
+    const std::string page = helpPagePath(m_platform.executableDir());
     if (!m_platform.openDocument(page)) {
         m_feedback.showMessage("ヘルプを開けませんでした。\n" + page);
     }
@@ -513,6 +514,7 @@ std::optional<PickedMonth> TMainForm::pickMonth(const PickerRequest& request) {
 
 bool TMainForm::showDay(DateValue date) {
     ScheduleListContext context{m_hub.schedule(), m_hub.settings(), m_hub.clock(), m_hub.openReminders(), m_feedback};
+    context.clipboard = &m_hub.scheduleClipboard();
     TScheduleForm form(context, isVisible() ? this : nullptr);
     setBusyCursor(false);
     return form.run(date);

@@ -54,7 +54,30 @@ constexpr const char* kUsageText =
     "                      what today's reminders do: now<TAB>key<TAB>text,\n"
     "                      exec<TAB>program<TAB>params, time<TAB>key<TAB>text per\n"
     "                      queued pair; --at then checks that minute:\n"
-    "                      fire<TAB>key<TAB>text<TAB>sound|beep|silent\n";
+    "                      fire<TAB>key<TAB>text<TAB>sound|beep|silent\n"
+    "  --help, -h          print this text\n"
+    "\n"
+    "使い方: velmora-cli [--home フォルダ] [--today 年/月/日] コマンド [引数]\n"
+    "\n"
+    "  --home フォルダ     プログラムフォルダ（省略時: VELMORA_HOME、実行ファイルの\n"
+    "                      フォルダ、~/.local/share/Velmora の順）\n"
+    "  --today 年/月/日    今日とみなす日\n"
+    "\n"
+    "コマンド:\n"
+    "  settings [--save]   設定の一覧（--save で設定ファイルを保存）\n"
+    "  paths               ファイルの場所\n"
+    "  add 日付 文字列     予定を追加（ロックして保存）\n"
+    "  lock / unlock       予定ファイルのロック / 保存して解除\n"
+    "  watch               予定ファイルの更新を待って表示\n"
+    "  backup / backups    バックアップの作成 / 一覧\n"
+    "  restore 名前        バックアップから復元\n"
+    "  holidays 年 [年2]   祝日の一覧\n"
+    "  oldcal 開始 [終了]  旧暦と六曜\n"
+    "  day 日付            その日のカレンダーに出る予定\n"
+    "  render              カレンダーをビットマップ（または PDF）に描画\n"
+    "  hit X Y             その位置をクリックしたときの動作\n"
+    "  reminders           今日のアラームの判定\n"
+    "  --help, -h          この説明を表示\n";
 
 using Command = std::function<int(CliContext&, const std::vector<std::string>&)>;
 
@@ -171,9 +194,9 @@ int main(int argc, char** argv) {
     CliContext context{*platform, *clock, {}, std::nullopt, std::cout, std::cerr};
 
     std::size_t i = 0;
-    for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+    for (; i < args.size() && (args[i].rfind("--", 0) == 0 || args[i] == "-h"); ++i) {
         const std::string& option = args[i];
-        if (option == "--help") {
+        if (option == "--help" || option == "-h") {
             std::cout << kUsageText;
             return kOk;
         }

@@ -1,6 +1,7 @@
 #include "platform/Autostart.h"
 
 #include "core/AtomicFile.h"
+#include "platform/InstallLayout.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -53,14 +54,16 @@ bool registerStartup(int mode, const std::string& executable, std::string* error
         return true;
     }
     fs::create_directories(fs::path(path).parent_path(), ec);
+    // An installed program has its icon in the theme; a build folder's has none.
+    const std::string folder = fs::path(executable).parent_path().string() + "/";
+    const std::string icon = installedDataDir(folder).empty() ? "" : "Icon=" + std::string(kDesktopId) + "\n";
     // Desktop entry files are UTF-8, whatever the program's own files are.
     const std::string text = "[Desktop Entry]\n"
                              "Type=Application\n"
                              "Name=Velmora\n"
                              "Comment=デスクトップの壁紙に予定入りのカレンダーを表示します\n"
                              "Exec=" +
-                             execQuoted(executable) + (mode == 2 ? " /0" : "") +
-                             "\n"
+                             execQuoted(executable) + (mode == 2 ? " /0" : "") + "\n" + icon +
                              "Terminal=false\n"
                              "X-GNOME-Autostart-enabled=true\n";
     return writeFileAtomically(path, text, error);

@@ -1,5 +1,7 @@
 #include "platform/StartupEnvironment.h"
 
+#include "platform/InstallLayout.h"
+
 #include <cstdlib>
 
 namespace velmora {
@@ -15,8 +17,14 @@ std::string env(const char* name) {
 
 StartupEnvironment makeStartupEnvironment(const Platform& platform, const Clock& clock,
                                           const std::string& commandLineHome, std::optional<DateValue> today) {
-    ProgramDirInputs inputs{commandLineHome, env("VELMORA_HOME"), platform.executableDir(), env("XDG_DATA_HOME"),
-                            env("HOME")};
+    // An installed program never keeps the user's files beside itself, even
+    // where it could write there (run as root, or unpacked into a user's folder):
+    // it takes the per-user folder.
+    std::string executableDir = platform.executableDir();
+    if (!installedDataDir(executableDir).empty()) {
+        executableDir.clear();
+    }
+    ProgramDirInputs inputs{commandLineHome, env("VELMORA_HOME"), executableDir, env("XDG_DATA_HOME"), env("HOME")};
     StartupEnvironment out;
     out.programDir = chooseProgramDir(inputs, [&](const std::string& dir) { return platform.isWritableDir(dir); });
     out.computerName = platform.computerName();
