@@ -425,17 +425,20 @@ std::array<std::string, 3> MainHub::clickAreaHints() const {
     return {"前月へ", "翌月へ", "年間カレンダーへ"};
 }
 
+HitInput MainHub::hitInputAt(int x, int y) const {
+    return HitInput{.x = x,
+                    .y = y,
+                    .screenWidth = m_platform.screenWidth(),
+                    .screenHeight = m_platform.screenHeight(),
+                    .settings = m_state.settings,
+                    .state = m_drawState,
+                    .displayMonth = m_state.displayMonth,
+                    .now = m_clock.now(),
+                    .adjust = m_adjust};
+}
+
 std::optional<std::string> MainHub::hintAt(int x, int y) const {
-    const HitInput input{.x = x,
-                         .y = y,
-                         .screenWidth = m_platform.screenWidth(),
-                         .screenHeight = m_platform.screenHeight(),
-                         .settings = m_state.settings,
-                         .state = m_drawState,
-                         .displayMonth = m_state.displayMonth,
-                         .now = m_clock.now(),
-                         .adjust = m_adjust};
-    const HitResult hit = hitTest(input);
+    const HitResult hit = hitTest(hitInputAt(x, y));
     const auto hints = clickAreaHints();
     switch (hit.code) {
     case kHitBack:
@@ -462,19 +465,11 @@ void MainHub::paintBoxClick(int x, int y, bool alt, bool rightButton) {
         return;
     }
     const bool window = m_windows.calendarWindowVisible();
-    const HitInput input{.x = x,
-                         .y = y,
-                         .screenWidth = m_platform.screenWidth(),
-                         .screenHeight = m_platform.screenHeight(),
-                         .settings = m_state.settings,
-                         .state = m_drawState,
-                         .displayMonth = m_state.displayMonth,
-                         .now = m_clock.now(),
-                         .adjust = m_adjust,
-                         .alt = alt,
-                         .pickerAllowed = true,
-                         .memoCheck = !window,
-                         .picker = [this](const PickerRequest& r) { return m_windows.pickMonth(r); }};
+    HitInput input = hitInputAt(x, y);
+    input.alt = alt;
+    input.pickerAllowed = true;
+    input.memoCheck = !window;
+    input.picker = [this](const PickerRequest& r) { return m_windows.pickMonth(r); };
     const HitResult hit = hitTest(input);
     if (m_closed) {
         return; // the program ended while the picker was open

@@ -165,6 +165,8 @@ public:
 
 private:
     bool overDesktop() const;
+    // A click or hover at a point of the last pass, without the click's extras.
+    HitInput hitInputAt(int x, int y) const;
     void installHook();
     void removeHook();
     void rearmHook();

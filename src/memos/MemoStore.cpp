@@ -110,9 +110,6 @@ void MemoStore::load(const std::string& scheduleFilePath, bool createMissing) {
     }
     loadFrom(*file);
     m_file.loaded(*file);
-    if (m_recent) {
-        moveToFront(*m_recent, path());
-    }
 }
 
 void MemoStore::loadFrom(const ProfileFile& file) {
@@ -140,9 +137,6 @@ bool MemoStore::applyTo(ProfileFile& file) const {
 }
 
 SaveResult MemoStore::save(bool stamp) {
-    if (m_recent) {
-        moveToFront(*m_recent, path());
-    }
     const SaveResult result = m_file.save(
         stamp, m_clock.now(), hasUnsavedEdits(), [this](ProfileFile& file) { return applyTo(file); },
         [this](const ProfileFile& file) { loadFrom(file); });

@@ -30,7 +30,7 @@ public:
     // The memo folder, with its trailing separator.
     std::string folder() const;
     // The recent memo data files (settings section MEMODATA), updated by load and save.
-    void setRecentFiles(std::vector<std::string>* recent) { m_recent = recent; }
+    void setRecentFiles(std::vector<std::string>* recent) { m_file.setRecentFiles(recent); }
 
     // Fills the lists from the file. A missing file is created owned by this
     // computer, holding the memo sections taken over from the schedule data
@@ -87,7 +87,6 @@ private:
     const Clock& m_clock;
     UserFeedback& m_feedback;
     std::string m_scheduleFilePath;
-    std::vector<std::string>* m_recent = nullptr;
     NameValueList m_memoFiles;
     NameValueList m_memoOptions;
     // The lists as last loaded or saved.

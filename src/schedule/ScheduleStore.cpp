@@ -47,11 +47,6 @@ std::string_view scheduleSectionName(ScheduleSection section) {
     return kNames[static_cast<std::size_t>(section)];
 }
 
-void moveToFront(std::vector<std::string>& recent, const std::string& path) {
-    std::erase_if(recent, [&](const std::string& p) { return equalsIgnoreCase(p, path); });
-    recent.insert(recent.begin(), path);
-}
-
 ScheduleStore::ScheduleStore(std::string programDir, std::string computerName, const Clock& clock,
                              UserFeedback& feedback)
     : m_programDir(std::move(programDir)), m_clock(clock),
@@ -139,9 +134,6 @@ void ScheduleStore::load() {
     }
     loadFrom(*file);
     m_file.loaded(*file);
-    if (m_recent) {
-        moveToFront(*m_recent, path());
-    }
 }
 
 void ScheduleStore::loadFrom(const ProfileFile& file) {
@@ -187,9 +179,6 @@ bool ScheduleStore::applyTo(ProfileFile& file, std::vector<std::size_t>& rewritt
 }
 
 SaveResult ScheduleStore::save(bool release) {
-    if (m_recent) {
-        moveToFront(*m_recent, path());
-    }
     std::vector<std::size_t> rewritten;
     const SaveResult result = m_file.save(
         release, m_clock.now(), hasUnsavedEdits(), [&](ProfileFile& file) { return applyTo(file, rewritten); },

@@ -37,9 +37,6 @@ inline constexpr std::size_t kScheduleSectionCount = 15;
 // "DAY", "COLOROPT", ...
 std::string_view scheduleSectionName(ScheduleSection section);
 
-// Adds `path` at the front of a recent-file list, dropping other copies of it.
-void moveToFront(std::vector<std::string>& recent, const std::string& path);
-
 // The schedule data file in memory: every section as an ordered name=value
 // list, with the snapshots that let a save write only what changed. Entry
 // lists of DAY and YEAR (and the day names of WEEK and MONTH) hold their value
@@ -54,7 +51,7 @@ public:
     void setPath(std::string path);
     const std::string& path() const { return m_file.path(); }
     // The recent schedule files (settings section SCHFILE), updated by load and save.
-    void setRecentFiles(std::vector<std::string>* recent) { m_recent = recent; }
+    void setRecentFiles(std::vector<std::string>* recent) { m_file.setRecentFiles(recent); }
 
     // Fills the store from the file, creating a missing file from the
     // program folder's "Yasumi.dat" (or empty) owned by this computer. The
@@ -100,7 +97,6 @@ private:
 
     std::string m_programDir;
     const Clock& m_clock;
-    std::vector<std::string>* m_recent = nullptr;
     std::array<NameValueList, kScheduleSectionCount> m_sections;
     std::array<std::string, kScheduleSectionCount> m_snapshots;
     SharedDataFile m_file;

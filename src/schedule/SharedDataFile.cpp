@@ -12,6 +12,11 @@ constexpr std::string_view kComputer = "COMPUTER";
 
 } // namespace
 
+void moveToFront(std::vector<std::string>& recent, const std::string& path) {
+    std::erase_if(recent, [&](const std::string& p) { return equalsIgnoreCase(p, path); });
+    recent.insert(recent.begin(), path);
+}
+
 SharedDataFile::SharedDataFile(std::string computerName, UserFeedback& feedback, DataFileTexts texts)
     : m_computerName(std::move(computerName)), m_feedback(feedback), m_texts(std::move(texts)) {}
 
@@ -59,6 +64,9 @@ std::optional<ProfileFile> SharedDataFile::readForLoad(const std::function<NewDa
 }
 
 void SharedDataFile::loaded(const ProfileFile& file) {
+    if (m_recent) {
+        moveToFront(*m_recent, m_path);
+    }
     m_loadFailed = false;
     m_knownHash = file.contentHash();
     m_ownership = FileOwnership::from(file.readString(kComputer, "COMPUTER", m_computerName), m_computerName);
@@ -108,6 +116,9 @@ SaveResult SharedDataFile::save(bool release, DateValue now, bool hasEdits,
                                 const std::function<bool(ProfileFile&)>& apply,
                                 const std::function<void(const ProfileFile&)>& reloadFrom) {
     namespace fs = std::filesystem;
+    if (m_recent) {
+        moveToFront(*m_recent, m_path);
+    }
     if (m_loadFailed) {
         // Reported when the load failed; what was not read is never written.
         if (hasEdits) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -17,6 +18,9 @@ enum class SaveResult {
     Refused, // the user lock did not allow it; nothing was written
     Failed,  // the file could not be read or written; the old file is intact
 };
+
+// Adds `path` at the front of a recent-file list, dropping other copies of it.
+void moveToFront(std::vector<std::string>& recent, const std::string& path);
 
 // What a load makes of a missing data file.
 struct NewDataFile {
@@ -47,6 +51,9 @@ public:
 
     void setPath(std::string path);
     const std::string& path() const { return m_path; }
+    // The recent files of this kind (settings SCHFILE or MEMODATA): a load
+    // and a save put the file in use at their front.
+    void setRecentFiles(std::vector<std::string>* recent) { m_recent = recent; }
     const std::string& computerName() const { return m_computerName; }
     const FileOwnership& ownership() const { return m_ownership; }
     ChangeWatch& watch() { return m_watch; }
@@ -86,6 +93,7 @@ private:
     FileOwnership m_ownership;
     ChangeWatch m_watch;
     std::optional<std::size_t> m_knownHash;
+    std::vector<std::string>* m_recent = nullptr;
     bool m_loadFailed = false;
 };
 
