@@ -452,7 +452,51 @@ std::optional<std::string> MainHub::hintAt(int x, int y) const {
     }
 }
 
+// The day hint
+
+bool MainHub::pointerMoved(int x, int y, bool inWindow) {
+    // While the calendar window is shown its own moves tell where the
+    // pointer is; the desktop's would also come from over other windows.
+    if (m_closed || inWindow != m_windows.calendarWindowVisible() || !m_pointer.moveTo(x, y)) {
+        return false;
+    }
+    hideDayHint();
+    return true;
+}
+
+void MainHub::pointerLeft() {
+    m_pointer.forget();
+    hideDayHint();
+}
+
+void MainHub::hideDayHint() {
+    if (m_hintShown) {
+        m_hintShown = false;
+        m_windows.hideDayHint();
+    }
+}
+
+void MainHub::pointerRested() {
+    if (m_closed || !m_calendarState || m_state.settings.qv != 1 || m_hintShown || !m_pointer.known()) {
+        return;
+    }
+    // In the window the pointer is over it (it forgets the point when the
+    // pointer leaves); on the desktop no window may cover the point.
+    if (!m_windows.calendarWindowVisible() && !overDesktop()) {
+        return;
+    }
+    const HitResult hit = hitTest(hitInputAt(m_pointer.x(), m_pointer.y()));
+    if (hit.code != kHitDay || !hit.date || hit.captureAndDraw) {
+        return;
+    }
+    // The lists of the last pass are those of the calendar under the pointer.
+    m_hintShown = true;
+    m_windows.showDayHint(dayHintLines(*hit.date, m_calendarState->entryContext(*m_schedule, m_state.settings)),
+                          m_pointer.x(), m_pointer.y());
+}
+
 void MainHub::paintBoxClick(int x, int y, bool alt, bool rightButton) {
+    hideDayHint();
     const auto finish = [this] {
         m_clickHandling = false;
         m_windows.setBusyCursor(false);
@@ -616,6 +660,7 @@ void MainHub::openScheduleList() {
 }
 
 void MainHub::calendarWindowShown() {
+    pointerLeft(); // the desktop's point is no point of the window
     m_calendar = QImage(QString::fromStdString(m_state.locations.calendarBitmapPath));
     if (m_calendar.isNull()) {
         drawWallPaper(false);
@@ -628,6 +673,7 @@ void MainHub::calendarWindowReturned() {
     if (m_closed) {
         return;
     }
+    pointerLeft();
     {
         Raised busy(m_wallpaperBusy);
         installCalendar();
@@ -712,6 +758,7 @@ void MainHub::destroy(bool calendarChanged) {
     if (!m_closeQueried) {
         closeQuery();
     }
+    hideDayHint();
     m_closed = true;
     // The calendar stays on the desktop after the program has ended (it is
     // there already when the desktop shows our file as it is).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/DayHint.h"
 #include "editor/OpenReminders.h"
 #include "editor/ScheduleClipboard.h"
 
@@ -60,6 +61,10 @@ public:
     virtual void openDesktopMemos() = 0;
     // The memos pasted onto the wallpaper, composed into the picture of a pass.
     virtual void drawDeskTopMemo(QImage& picture) = 0;
+    // The day hint: a balloon beside the screen point (x, y) holding the
+    // lines, which never takes the focus; and its end.
+    virtual void showDayHint(const std::vector<std::string>& lines, int x, int y) = 0;
+    virtual void hideDayHint() = 0;
 };
 
 // The hidden main window's state and handlers without a widget: everything
@@ -96,6 +101,22 @@ public:
     // A click on the calendar: on the desktop, or in the full-screen window
     // (where `alt` is the state of the Alt key then). A right-button click does nothing.
     void paintBoxClick(int x, int y, bool alt, bool rightButton = false);
+
+    // The day hint (予定のクイックビュー): the pointer rests on a day, a
+    // balloon lists the day's entries. How long it must rest:
+    static constexpr int kHintDelay = 1000;
+    // The pointer moved to the screen point (x, y): over the desktop as the
+    // platform hears it, or in the full-screen calendar window (`inWindow`).
+    // True when that is a move (not a tremble), which hides the hint and
+    // starts the wait for the next one again.
+    bool pointerMoved(int x, int y, bool inWindow);
+    // The pointer left the calendar window.
+    void pointerLeft();
+    // The pointer has not moved for kHintDelay.
+    void pointerRested();
+    bool dayHintShown() const { return m_hintShown; }
+    // Whether the desktop's pointer moves are wanted at all.
+    bool wantsPointer() const { return !m_closed && m_state.settings.qv == 1; }
 
     // One complete drawing pass; with `install` the picture becomes the
     // wallpaper (or the full-screen window's picture while that is shown).
@@ -165,6 +186,7 @@ public:
 
 private:
     bool overDesktop() const;
+    void hideDayHint();
     // A click or hover at a point of the last pass, without the click's extras.
     HitInput hitInputAt(int x, int y) const;
     void installHook();
@@ -211,6 +233,8 @@ private:
     bool m_calendarWritten = false;
     bool m_closeQueried = false;
     bool m_closed = false;
+    PointerRest m_pointer;
+    bool m_hintShown = false;
     // The wallpaper a rebase drew over when the calendar could not be installed.
     std::optional<std::string> m_refusedOver;
 };

@@ -1,10 +1,12 @@
 #include "app/TMainForm.h"
 
 #include "core/PathText.h"
+#include "editor/THintForm.h"
 #include "editor/TNenGetsuForm.h"
 #include "editor/TScheduleForm.h"
 #include "platform/InstallLayout.h"
 #include "render/BmpFile.h"
+#include "render/FontMapping.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -183,6 +185,11 @@ TMainForm::TMainForm(Platform& platform, Clock& clock, bool once, QWidget* paren
     connect(m_memoFileTimer, &QTimer::timeout, this, [this] { handle([this] { m_hub.memoFileTimerTick(); }); });
     m_nenGetsu = new TNenGetsuForm(this);
     m_nenGetsu->setWindowTitle(QString::fromUtf8(kCaption));
+    m_hint = new THintForm(this);
+    m_restTimer = new QTimer(this);
+    m_restTimer->setSingleShot(true);
+    m_restTimer->setInterval(MainHub::kHintDelay);
+    connect(m_restTimer, &QTimer::timeout, this, [this] { handle([this] { m_hub.pointerRested(); }); });
     m_trayMenu = new QMenu(this);
     m_calendarMenu = new QMenu(this);
     connect(m_trayMenu, &QMenu::aboutToShow, this, &TMainForm::TrayPopUpMenuPopup);
@@ -210,12 +217,35 @@ void TMainForm::syncTimers() {
     syncTimer(m_wallPaperTimer, t.wallPaper);
     syncTimer(m_schFileTimer, t.schFile);
     syncTimer(m_memoFileTimer, t.memoFile);
+    syncPointerWatch();
     // The icon shows today's day: after midnight, tomorrow's.
     const int today = m_hub.state().today.day();
     if (m_tray && today != m_iconDay) {
         m_iconDay = today;
         m_tray->setIcon(trayIconFor(today));
     }
+}
+
+void TMainForm::syncPointerWatch() {
+    const bool wanted = m_hub.wantsPointer();
+    if (wanted == m_pointerWatched) {
+        return;
+    }
+    m_pointerWatched = wanted;
+    if (!wanted) {
+        m_restTimer->stop();
+        m_platform.watchPointer({});
+        return;
+    }
+    m_platform.watchPointer([this](int x, int y) { pointerMoved(x, y, false); });
+}
+
+void TMainForm::pointerMoved(int x, int y, bool inWindow) {
+    handle([&] {
+        if (m_hub.pointerMoved(x, y, inWindow)) {
+            m_restTimer->start();
+        }
+    });
 }
 
 // Tray
@@ -471,6 +501,14 @@ void TMainForm::mouseMoveEvent(QMouseEvent* event) {
     } else {
         QToolTip::hideText();
     }
+    // The window covers the screen at (0, 0): its points are the screen's.
+    pointerMoved(at.x(), at.y(), true);
+}
+
+void TMainForm::leaveEvent(QEvent* event) {
+    m_restTimer->stop();
+    handle([this] { m_hub.pointerLeft(); });
+    QWidget::leaveEvent(event);
 }
 
 void TMainForm::mousePressEvent(QMouseEvent* event) {
@@ -518,6 +556,32 @@ bool TMainForm::showDay(DateValue date) {
     TScheduleForm form(context, isVisible() ? this : nullptr);
     setBusyCursor(false);
     return form.run(date);
+}
+
+void TMainForm::showDayHint(const std::vector<std::string>& lines, int x, int y) {
+    QStringList text;
+    for (const std::string& line : lines) {
+        text << QString::fromStdString(line);
+    }
+    const FontSetting& setting = m_hub.settings().font(FontPart::Schedule);
+    QFont font(QString::fromStdString(mappedFamily(setting.face)));
+    if (setting.size > 0) {
+        font.setPointSize(setting.size);
+    }
+    font.setBold(setting.bold);
+    font.setItalic(setting.italic);
+    const QPoint at(x, y);
+    const QScreen* screen = QGuiApplication::screenAt(at);
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    const QRect area =
+        screen ? screen->availableGeometry() : QRect(0, 0, m_platform.screenWidth(), m_platform.screenHeight());
+    m_hint->showLines(text, font, at, area);
+}
+
+void TMainForm::hideDayHint() {
+    m_hint->hide();
 }
 
 void TMainForm::setBusyCursor(bool busy) {

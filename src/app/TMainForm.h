@@ -14,6 +14,7 @@ class QTimer;
 
 namespace velmora {
 
+class THintForm;
 class TNenGetsuForm;
 
 // Messages in boxes titled "Velmora". VELMORA_MESSAGE_LOG (for tests) names a
@@ -84,6 +85,10 @@ public:
     // memo data is kept and saved, and nothing is shown or pasted.
     void openDesktopMemos() override {}
     void drawDeskTopMemo(QImage&) override {}
+    void showDayHint(const std::vector<std::string>& lines, int x, int y) override;
+    void hideDayHint() override;
+    // The day hint's window (for tests).
+    THintForm* hintForm() { return m_hint; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -91,11 +96,15 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     // After every handler: the QTimers follow what the hub wants.
     void syncTimers();
+    // The pointer's moves over the desktop are heard while the hint wants them.
+    void syncPointerWatch();
+    void pointerMoved(int x, int y, bool inWindow);
     template <typename F> void handle(F&& f) {
         f();
         syncTimers();
@@ -136,6 +145,9 @@ private:
     QMenu* m_trayMenu = nullptr;
     QMenu* m_calendarMenu = nullptr;
     TNenGetsuForm* m_nenGetsu = nullptr;
+    THintForm* m_hint = nullptr;
+    QTimer* m_restTimer = nullptr; // the day hint's wait: restarted at every move
+    bool m_pointerWatched = false;
     QImage m_picture;
     QPoint m_clickPoint;
     Qt::MouseButton m_clickButton = Qt::NoButton;

@@ -61,6 +61,11 @@ public:
         (void)wallpaperChanged;
         (void)doubleClick;
     }
+    // The pointer's moves anywhere on the screen, as screen points, on the
+    // user-interface thread (the receiver asks pointerOverDesktop() what is
+    // under it); an empty function stops them. Without a desktop, or where
+    // the desktop does not tell, nothing is ever reported.
+    virtual void watchPointer(std::function<void(int x, int y)> moved) { (void)moved; }
     // True while the pointer is over the bare desktop (not over a window).
     virtual bool pointerOverDesktop() const { return false; }
     // True when a top-level window with exactly this title is open.

@@ -88,7 +88,16 @@ public:
     void quitWhenIdle() override { calls.push_back("quit"); }
     void openDesktopMemos() override { calls.push_back("memos"); }
     void drawDeskTopMemo(QImage&) override { ++memoPasses; }
+    void showDayHint(const std::vector<std::string>& lines, int x, int y) override {
+        calls.push_back("hint " + std::to_string(x) + "," + std::to_string(y));
+        hint = lines;
+    }
+    void hideDayHint() override {
+        calls.push_back("hint off");
+        hint.clear();
+    }
     int memoPasses = 0;
+    std::vector<std::string> hint; // the lines of the hint shown, empty when none is
 
     std::vector<std::string> calls;
     bool windowShown = false;

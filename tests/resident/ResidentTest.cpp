@@ -644,3 +644,59 @@ TEST_F(Resident, ADayOfTheDesktopCalendarTakesANewEntry) {
     EXPECT_NE(watched.find("reloaded"), std::string::npos) << watched;
     EXPECT_NE(watched.find("2026/12/16\tmeeting "), std::string::npos) << watched;
 }
+
+namespace {
+
+// The small override-redirect windows of the screen that are mapped now:
+// the day hint, and nothing else of ours while no menu is open.
+std::vector<Window> balloons(Display* d) {
+    std::vector<Window> out;
+    findWindows(
+        d, DefaultRootWindow(d),
+        [&](Window w) {
+            XWindowAttributes a;
+            return XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable && a.override_redirect && a.width > 20 &&
+                   a.width < 400 && a.height > 10 && a.height < 300;
+        },
+        out);
+    return out;
+}
+
+} // namespace
+
+// With the quick view on, the pointer resting on a day of the desktop
+// calendar brings the day's hint beside it, without taking the focus; a
+// tremble keeps it, a move takes it away.
+TEST_F(Resident, ARestOnADayOfTheDesktopShowsTheDaysHint) {
+    ASSERT_TRUE(startResident("QV=1\r\n")) << firstOutput();
+    std::string answer;
+    runCli(home.dir(), "--today 2026/12/08 hit 300 300 --size 800x600", &answer);
+    ASSERT_EQ(answer.rfind("1\t2026/12/", 0), 0u) << "a day at (300, 300): " << answer;
+    ASSERT_TRUE(balloons(desktop.d).empty());
+
+    Clicker pointer(desktop.server.display());
+    XTestFakeMotionEvent(pointer.d, -1, 300, 300, 0);
+    XFlush(pointer.d);
+    ASSERT_TRUE(waitFor([&] { return balloons(desktop.d).size() == 1; }, 5000)) << "the hint after a rest";
+    const Window hint = balloons(desktop.d)[0];
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(desktop.d, hint, DefaultRootWindow(desktop.d), 0, 0, &x, &y, &child);
+    EXPECT_EQ(x, 315) << "right of the pointer";
+    EXPECT_EQ(y, 305) << "and below it";
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(desktop.d, &focus, &revert);
+    EXPECT_NE(focus, hint) << "the hint never takes the focus";
+
+    XTestFakeMotionEvent(pointer.d, -1, 303, 297, 0);
+    XFlush(pointer.d);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(balloons(desktop.d).size(), 1u) << "a tremble is no move";
+    XTestFakeMotionEvent(pointer.d, -1, 340, 300, 0);
+    XFlush(pointer.d);
+    EXPECT_TRUE(waitFor([&] { return balloons(desktop.d).empty(); }, 3000)) << "a move hides it";
+    EXPECT_TRUE(waitFor([&] { return balloons(desktop.d).size() == 1; }, 5000)) << "and the next rest brings it back";
+    EXPECT_FALSE(resident->waitExit(10));
+}

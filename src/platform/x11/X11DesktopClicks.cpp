@@ -63,21 +63,41 @@ std::unique_ptr<X11DesktopClicks> X11DesktopClicks::open(Handler handler, const 
     int minor = 0;
     if (XQueryExtension(d, "XInputExtension", &connection->xiOpcode, &event, &error) &&
         XIQueryVersion(d, &major, &minor) == Success) {
-        // Raw events come from the root window for every press on the screen,
-        // whichever window is under the pointer.
-        unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
-        XISetMask(mask, XI_RawButtonPress);
-        XISetMask(mask, XI_RawKeyPress);
-        XISetMask(mask, XI_RawKeyRelease);
         connection->altLeft = XKeysymToKeycode(d, XK_Alt_L);
         connection->altRight = XKeysymToKeycode(d, XK_Alt_R);
-        XIEventMask events{XIAllMasterDevices, static_cast<int>(sizeof mask), mask};
-        XISelectEvents(d, DefaultRootWindow(d), &events, 1);
         connection->clicks = true;
     }
-    XFlush(d);
-    return std::unique_ptr<X11DesktopClicks>(
+    auto clicks = std::unique_ptr<X11DesktopClicks>(
         new X11DesktopClicks(std::move(connection), std::move(handler), std::move(rootPictureChanged)));
+    clicks->selectRawEvents(false);
+    return clicks;
+}
+
+void X11DesktopClicks::selectRawEvents(bool motion) {
+    if (!m_connection->clicks) {
+        return;
+    }
+    ::Display* d = m_connection->display;
+    // Raw events come from the root window for every press and move on the
+    // screen, whichever window is under the pointer.
+    unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(mask, XI_RawButtonPress);
+    XISetMask(mask, XI_RawKeyPress);
+    XISetMask(mask, XI_RawKeyRelease);
+    if (motion) {
+        XISetMask(mask, XI_RawMotion);
+    }
+    XIEventMask events{XIAllMasterDevices, static_cast<int>(sizeof mask), mask};
+    XISelectEvents(d, DefaultRootWindow(d), &events, 1);
+    XFlush(d);
+}
+
+void X11DesktopClicks::watchPointer(std::function<void(int x, int y)> moved) {
+    const bool was = static_cast<bool>(m_pointerMoved);
+    m_pointerMoved = std::move(moved);
+    if (was != static_cast<bool>(m_pointerMoved)) {
+        selectRawEvents(static_cast<bool>(m_pointerMoved));
+    }
 }
 
 X11DesktopClicks::X11DesktopClicks(std::unique_ptr<Connection> connection, Handler handler,
@@ -123,6 +143,7 @@ bool X11DesktopClicks::eventsWaiting() const {
 
 void X11DesktopClicks::processPending() {
     ::Display* d = m_connection->display;
+    bool moved = false;
     while (XPending(d) > 0) {
         XEvent event;
         XNextEvent(d, &event);
@@ -137,6 +158,11 @@ void X11DesktopClicks::processPending() {
             continue;
         }
         const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
+        if (cookie->evtype == XI_RawMotion) {
+            moved = true; // where to is asked once the batch is read
+            XFreeEventData(d, cookie);
+            continue;
+        }
         if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
             const auto key = static_cast<KeyCode>(raw->detail);
             if (key != 0 && (key == m_connection->altLeft || key == m_connection->altRight)) {
@@ -161,6 +187,19 @@ void X11DesktopClicks::processPending() {
             }
         }
         XFreeEventData(d, cookie);
+    }
+    if (moved && m_pointerMoved) {
+        // Raw motion carries the device's movement, not the pointer's place.
+        Window root = 0;
+        Window child = 0;
+        int x = 0;
+        int y = 0;
+        int winX = 0;
+        int winY = 0;
+        unsigned mask = 0;
+        if (XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &winX, &winY, &mask)) {
+            m_pointerMoved(x, y);
+        }
     }
 }
 

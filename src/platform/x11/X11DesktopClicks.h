@@ -8,11 +8,11 @@
 
 namespace velmora {
 
-// Desktop double-clicks on an X server: XInput2 raw button events of the root
-// window give every press, whichever window the pointer is over (the pointer
-// is asked where it is at each press); a double-click counts only where the pointer is over the
-// bare desktop (the root window, or a window of the desktop type). The same
-// connection hears the root picture change, whoever changes it.
+// Desktop double-clicks and the pointer's moves on an X server: XInput2 raw
+// button and motion events of the root window give every press and move, whichever window the pointer is over (the
+// pointer is asked where it is at each press); a double-click counts only where the pointer is over the bare desktop
+// (the root window, or a window of the desktop type). The same connection hears the root picture change, whoever
+// changes it.
 class X11DesktopClicks {
 public:
     using Handler = std::function<void(const DesktopDoubleClick&)>;
@@ -30,6 +30,11 @@ public:
     DoubleClickDetector& detector() { return m_detector; }
     // True while the pointer is over the bare desktop.
     bool pointerOverDesktop() const;
+    // The pointer's moves anywhere on the screen, as screen points (one per
+    // batch of raw motion read together); an empty function stops them.
+    // Raw motion is selected only while someone listens: it wakes us at
+    // every move of the mouse.
+    void watchPointer(std::function<void(int x, int y)> moved);
     // False when the server has no XInput2: only the root picture is heard then.
     bool hasClicks() const;
     // True when events wait in the connection's queue (after a query).
@@ -39,10 +44,12 @@ private:
     struct Connection;
     X11DesktopClicks(std::unique_ptr<Connection> connection, Handler handler, std::function<void()> pictureChanged);
     bool pointerOverDesktop(int* x, int* y, bool* alt) const;
+    void selectRawEvents(bool motion);
 
     std::unique_ptr<Connection> m_connection;
     Handler m_handler;
     std::function<void()> m_pictureChanged;
+    std::function<void(int, int)> m_pointerMoved;
     DoubleClickDetector m_detector;
 };
 

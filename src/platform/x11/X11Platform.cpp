@@ -428,9 +428,17 @@ void X11Platform::watchDesktop(std::function<void()> wallpaperChanged,
     if (!m_clicks) {
         return;
     }
+    m_clicks->watchPointer(m_pointerMoved);
     m_notifier = std::make_unique<QSocketNotifier>(m_clicks->fileDescriptor(), QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { m_clicks->processPending(); });
     m_clicks->processPending();
+}
+
+void X11Platform::watchPointer(std::function<void(int x, int y)> moved) {
+    m_pointerMoved = std::move(moved);
+    if (m_clicks) {
+        m_clicks->watchPointer(m_pointerMoved);
+    }
 }
 
 bool X11Platform::pointerOverDesktop() const {

@@ -40,6 +40,7 @@ public:
     std::string wallpaperBackend() const override;
     void watchDesktop(std::function<void()> wallpaperChanged,
                       std::function<void(const DesktopDoubleClick&)> doubleClick) override;
+    void watchPointer(std::function<void(int x, int y)> moved) override;
     bool pointerOverDesktop() const override;
     bool windowTitled(const std::string& title) const override;
 
@@ -55,6 +56,7 @@ private:
     int m_height;
     DesktopKind m_desktop;
     std::unique_ptr<X11DesktopClicks> m_clicks;
+    std::function<void(int, int)> m_pointerMoved;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<QTimer> m_settingsPoll;
     std::unique_ptr<QFileSystemWatcher> m_settingsWatch;
