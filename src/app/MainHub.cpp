@@ -630,7 +630,7 @@ void MainHub::registerStartUp(int mode, const std::string& executable) {
     }
     m_state.settings.regStartUp = mode;
     std::string error;
-    if (!registerStartup(mode, executable, &error)) {
+    if (!registerStartup(mode, executable, &error, {}, m_state.locations.programDir)) {
         fail("スタートアップへの登録を変更できませんでした。\n" + error);
     }
 }

@@ -351,7 +351,7 @@ void TMainForm::fillMenu(QMenu* menu, const std::vector<MenuEntry>& entries) {
             menu->addSeparator();
             continue;
         }
-        if (!e.children.empty() || e.name == "BU" || e.name == "BUSchParent" || e.name == "BUMemoParent") {
+        if (!e.children.empty() || e.name == "BU") {
             QMenu* sub = menu->addMenu(q(e.caption));
             sub->menuAction()->setObjectName(q(e.name));
             sub->menuAction()->setVisible(e.visible);

@@ -115,6 +115,9 @@ std::vector<MenuEntry> buildTrayMenu(const MenuInputs& in) {
         for (const RestoreItem& r : restoreMenu(BackupKind::Memo, in.programDir, in.memoFilePath)) {
             memo.children.push_back(item(r.name, r.caption, r.enabled));
         }
+        // A generation-less kind is a plain, disabled item: an empty submenu would still show its arrow.
+        schedule.enabled = !schedule.children.empty();
+        memo.enabled = !memo.children.empty();
         backups.children = {schedule, memo};
     }
     return menu;

@@ -40,7 +40,8 @@ std::string autostartFilePath(const std::string& configHome) {
     return base + "/autostart/Velmora.desktop";
 }
 
-bool registerStartup(int mode, const std::string& executable, std::string* error, const std::string& configHome) {
+bool registerStartup(int mode, const std::string& executable, std::string* error, const std::string& configHome,
+                     const std::string& workingDir) {
     const std::string path = autostartFilePath(configHome);
     std::error_code ec;
     if (mode != 1 && mode != 2) {
@@ -57,13 +58,19 @@ bool registerStartup(int mode, const std::string& executable, std::string* error
     // An installed program has its icon in the theme; a build folder's has none.
     const std::string folder = fs::path(executable).parent_path().string() + "/";
     const std::string icon = installedDataDir(folder).empty() ? "" : "Icon=" + std::string(kDesktopId) + "\n";
+    // The program starts in its program folder, where relative data paths point.
+    std::string dir = workingDir;
+    while (dir.size() > 1 && dir.back() == '/') {
+        dir.pop_back();
+    }
+    const std::string pathKey = dir.empty() ? "" : "Path=" + dir + "\n";
     // Desktop entry files are UTF-8, whatever the program's own files are.
     const std::string text = "[Desktop Entry]\n"
                              "Type=Application\n"
                              "Name=Velmora\n"
                              "Comment=デスクトップの壁紙に予定入りのカレンダーを表示します\n"
                              "Exec=" +
-                             execQuoted(executable) + (mode == 2 ? " /0" : "") + "\n" + icon +
+                             execQuoted(executable) + (mode == 2 ? " /0" : "") + "\n" + icon + pathKey +
                              "Terminal=false\n"
                              "X-GNOME-Autostart-enabled=true\n";
     return writeFileAtomically(path, text, error);

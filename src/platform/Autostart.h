@@ -15,7 +15,7 @@ inline constexpr const char* kDesktopId = "io.velmora.Velmora";
 // False, with a Japanese reason in *error, when the file cannot be written or
 // removed.
 bool registerStartup(int mode, const std::string& executable, std::string* error = nullptr,
-                     const std::string& configHome = {});
+                     const std::string& configHome = {}, const std::string& workingDir = {});
 
 // The autostart file's path.
 std::string autostartFilePath(const std::string& configHome = {});

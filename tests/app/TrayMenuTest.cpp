@@ -93,11 +93,19 @@ TEST(TrayMenu, RecentFilesAndBackupsAreRebuiltAtEveryOpening) {
               (std::vector<std::string>{"最小化する", "印刷する", "ｽｹｼﾞｭｰﾙの切り替え", "終了する"}));
     EXPECT_EQ(named(calendarMenu, "ScheduleChange2").children[2].name, "OpenSch22");
 
+    // Without generations both restore items are disabled and hold nothing (no arrow to an empty menu).
+    const MenuEntry emptyRestore = named(buildTrayMenu(in), "BU");
+    for (const MenuEntry& kind : emptyRestore.children) {
+        EXPECT_FALSE(kind.enabled) << kind.caption;
+        EXPECT_TRUE(kind.children.empty()) << kind.caption;
+    }
+
     // A backup of this file is offered; one of another file is listed disabled.
     ASSERT_TRUE(backUp(BackupKind::Schedule, BackupSource{f.home.dir(), current, {}}, 3, f.clock.now()));
     const MenuEntry restore = named(buildTrayMenu(in), "BU");
     ASSERT_EQ(restore.children.size(), 2u);
     ASSERT_EQ(restore.children[0].children.size(), 1u);
+    EXPECT_TRUE(restore.children[0].enabled);
     EXPECT_TRUE(restore.children[0].children[0].enabled);
     EXPECT_EQ(restore.children[0].children[0].caption, "2026/05/13 10:00のバックアップ");
     MenuInputs other{s, f.home.dir(), "/share/Team.dat", f.hub.memos().path()};
@@ -158,6 +166,8 @@ TEST(TrayCommands, StartUpRegistrationLeavesExactlyOneAutostartFile) {
     const std::string file = autostartFilePath();
     ASSERT_TRUE(std::filesystem::exists(file));
     EXPECT_NE(test::readBytes(file).find("Exec=/opt/velmora/velmora /0"), std::string::npos);
+    EXPECT_NE(test::readBytes(file).find("\nPath=" + f.home.path().string() + "\n"), std::string::npos)
+        << "it starts in the program folder";
     f.hub.registerStartUp(1, "/opt/velmora/velmora");
     EXPECT_EQ(test::readBytes(file).find("/0"), std::string::npos);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(config.path() / "autostart"), {}), 1);
