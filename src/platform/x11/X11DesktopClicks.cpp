@@ -189,15 +189,13 @@ void X11DesktopClicks::processPending() {
         XFreeEventData(d, cookie);
     }
     if (moved && m_pointerMoved) {
-        // Raw motion carries the device's movement, not the pointer's place.
-        Window root = 0;
-        Window child = 0;
-        int x = 0;
-        int y = 0;
-        int winX = 0;
-        int winY = 0;
-        unsigned mask = 0;
-        if (XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &winX, &winY, &mask)) {
+        // Raw motion carries the device's movement, not the pointer's place;
+        // whether the place is over the desktop is the hub's question.
+        int x = -1;
+        int y = -1;
+        bool alt = false;
+        pointerOverDesktop(&x, &y, &alt);
+        if (x >= 0 && y >= 0) {
             m_pointerMoved(x, y);
         }
     }
