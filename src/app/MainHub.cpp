@@ -393,6 +393,7 @@ void MainHub::schFileTimerTick() {
 
 void MainHub::memoFileTimerTick() {
     if (m_memos->watch().tick()) {
+        m_windows.refreshDesktopMemos();
         redrawAndRest();
     }
 }
@@ -513,6 +514,8 @@ void MainHub::paintBoxClick(int x, int y, bool alt, bool rightButton) {
     input.alt = alt;
     input.pickerAllowed = true;
     input.memoCheck = !window;
+    input.memoRects = m_windows.wallpaperMemoRects();
+    input.bringBackMemo = [this](std::size_t i) { m_windows.bringBackMemo(i); };
     input.picker = [this](const PickerRequest& r) { return m_windows.pickMonth(r); };
     const HitResult hit = hitTest(input);
     if (m_closed) {
@@ -716,15 +719,50 @@ void MainHub::switchMemo(const std::string& path, bool recent) {
     if (m_closed || (recent && !recentFileAvailable(path, m_feedback))) {
         return;
     }
-    switchMemoFile(*m_memos, path, m_schedule->path(), SwitchMode::SaveAndOpen,
-                   switchSteps([this] { m_state.locations.memoFilePath = m_memos->path(); }), backupPolicy());
+    auto pasted = std::make_shared<bool>(false);
+    SwitchSteps steps = switchSteps([this, pasted] {
+        m_state.locations.memoFilePath = m_memos->path();
+        m_windows.openDesktopMemos();
+        if (*pasted || !m_windows.wallpaperMemoFiles().empty()) {
+            redrawAndRest();
+        }
+    });
+    steps.beforeSave = [this, pasted, hide = steps.beforeSave] {
+        hide();
+        *pasted = closeMemoWindows();
+    };
+    switchMemoFile(*m_memos, path, m_schedule->path(), SwitchMode::SaveAndOpen, steps, backupPolicy());
+}
+
+bool MainHub::closeMemoWindows() {
+    putWallpaperMemosFirst();
+    return m_windows.closeDesktopMemos();
+}
+
+void MainHub::putWallpaperMemosFirst() {
+    for (const std::string& name : m_windows.wallpaperMemoFiles()) {
+        m_memos->moveToFront(name);
+    }
 }
 
 void MainHub::restore(const std::string& itemName) {
     if (m_closed) {
         return;
     }
-    restoreBackup(itemName, *m_schedule, *m_memos, switchSteps([this] { redrawAndRest(); }), backupPolicy());
+    const bool memos = itemName.rfind("BUMemo", 0) == 0;
+    SwitchSteps steps = switchSteps([this, memos] {
+        if (memos) {
+            m_windows.openDesktopMemos();
+        }
+        redrawAndRest();
+    });
+    if (memos) {
+        steps.beforeSave = [this, hide = steps.beforeSave] {
+            hide();
+            closeMemoWindows();
+        };
+    }
+    restoreBackup(itemName, *m_schedule, *m_memos, steps, backupPolicy());
 }
 
 // Shutdown
@@ -746,6 +784,10 @@ void MainHub::saveAll() {
         fail("設定ファイルを保存できませんでした。\n" + m_state.locations.settingsPath + "\n" + error);
     }
     m_schedule->save(true);
+    // The memos pasted onto the wallpaper come first in the list, in their
+    // order, so that the next start pastes them again in the same order.
+    m_windows.saveDesktopMemos();
+    putWallpaperMemosFirst();
     m_memos->save(true);
 }
 

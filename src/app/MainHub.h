@@ -57,10 +57,24 @@ public:
     virtual void setBusyCursor(bool busy) = 0;
     // "/0": end the program at its first idle moment.
     virtual void quitWhenIdle() = 0;
-    // The memo windows of the memo data file, opened at start-up.
+    // The memo windows of the memo data file, opened at start-up and after
+    // another memo data file was loaded.
     virtual void openDesktopMemos() = 0;
     // The memos pasted onto the wallpaper, composed into the picture of a pass.
     virtual void drawDeskTopMemo(QImage& picture) = 0;
+    // Every memo window writes its file and look, before the memo data is saved.
+    virtual void saveDesktopMemos() = 0;
+    // The memo windows close before another memo data file is loaded; true
+    // when memos were pasted onto the wallpaper.
+    virtual bool closeDesktopMemos() = 0;
+    // The memo data was reloaded: the windows follow; true when the
+    // wallpaper's memos may have changed.
+    virtual bool refreshDesktopMemos() = 0;
+    // The memos pasted onto the wallpaper, bottom first: their files and
+    // their rectangles on the screen, and bringing one back as a window.
+    virtual std::vector<std::string> wallpaperMemoFiles() const = 0;
+    virtual std::vector<Rect> wallpaperMemoRects() const = 0;
+    virtual void bringBackMemo(std::size_t index) = 0;
     // The day hint: a balloon beside the screen point (x, y) holding the
     // lines, which never takes the focus; and its end.
     virtual void showDayHint(const std::vector<std::string>& lines, int x, int y) = 0;
@@ -198,6 +212,10 @@ private:
     void redrawAndRest(); // redraw, then the normal cursor
     bool adjustForCurrentMonth() const;
     BackupPolicy backupPolicy() const;
+    // Before another memo data file: the pasted memos first, then the
+    // windows close; true when memos were pasted onto the wallpaper.
+    bool closeMemoWindows();
+    void putWallpaperMemosFirst();
     SwitchSteps switchSteps(std::function<void()> afterLoad);
     void fail(const std::string& message);
     void sayInstallFailed(const std::string& reason);

@@ -1,5 +1,7 @@
 #include "app/TMainForm.h"
 
+#include "memos/TTrashForm.h"
+
 #include "core/PathText.h"
 #include "editor/THintForm.h"
 #include "editor/TNenGetsuForm.h"
@@ -169,7 +171,8 @@ void TrayReminderWindows::launch(const std::string& program, const std::string& 
 
 TMainForm::TMainForm(Platform& platform, Clock& clock, bool once, QWidget* parent)
     : QWidget(parent), m_platform(platform), m_reminderWindows(platform),
-      m_hub(platform, clock, m_feedback, *this, m_reminderWindows), m_once(once), m_mainTimer(new QTimer(this)),
+      m_hub(platform, clock, m_feedback, *this, m_reminderWindows),
+      m_memoWindows(std::make_unique<MemoWindows>(m_hub, m_feedback)), m_once(once), m_mainTimer(new QTimer(this)),
       m_jnlTimer(new QTimer(this)), m_atlasTimer(new QTimer(this)), m_wpTimer(new QTimer(this)),
       m_wallPaperTimer(new QTimer(this)), m_schFileTimer(new QTimer(this)), m_memoFileTimer(new QTimer(this)) {
     setWindowTitle(QString::fromUtf8(kCaption));
@@ -330,7 +333,7 @@ MenuInputs TMainForm::menuInputs() const {
                       m_hub.cutLink(),
                       false,
                       false,
-                      false,
+                      true,
                       false};
 }
 
@@ -395,6 +398,10 @@ void TMainForm::command(const MenuEntry& e) {
         m_hub.switchMemo(e.data, true);
     } else if (n.rfind("BUSch", 0) == 0 || n.rfind("BUMemo", 0) == 0) {
         m_hub.restore(n);
+    } else if (n == "CreateMemoBtn") {
+        CreateMemoBtnClick();
+    } else if (n == "Trash") {
+        TrashClick();
     } else if (n == "help1") {
         help();
     } else if (n == "TerminateBtn3") {
@@ -433,6 +440,60 @@ void TMainForm::openScheduleFile() {
                                       m_hub.schedule().path(), QStringLiteral("Schedule.dat"))) {
         m_hub.switchSchedule(*path, false);
     }
+}
+
+void TMainForm::CreateMemoBtnClick() {
+    if (m_hub.memos().lockForEditing()) {
+        m_memoWindows->create();
+    }
+}
+
+void TMainForm::TrashClick() {
+    if (!m_hub.memos().lockForEditing()) {
+        return;
+    }
+    setTrayVisible(false);
+    TTrashForm drawer(m_hub.memos(), m_feedback,
+                      [this](const std::string& path) { return m_platform.moveToTrash(path); });
+    drawer.onRevived = [this](const std::string& fileName) { m_memoWindows->openRevived(fileName); };
+    drawer.exec();
+    if (!m_terminating) {
+        setTrayVisible(true);
+    }
+}
+
+// Desktop memos
+
+void TMainForm::openDesktopMemos() {
+    m_memoWindows->openAll();
+}
+
+void TMainForm::drawDeskTopMemo(QImage& picture) {
+    m_memoWindows->compose(picture);
+}
+
+void TMainForm::saveDesktopMemos() {
+    m_memoWindows->saveAll();
+}
+
+bool TMainForm::closeDesktopMemos() {
+    return m_memoWindows->closeAll();
+}
+
+bool TMainForm::refreshDesktopMemos() {
+    return m_memoWindows->refresh();
+}
+
+std::vector<std::string> TMainForm::wallpaperMemoFiles() const {
+    return m_memoWindows->wallpaperFiles();
+}
+
+std::vector<Rect> TMainForm::wallpaperMemoRects() const {
+    return m_memoWindows->wallpaperRects();
+}
+
+void TMainForm::bringBackMemo(std::size_t index) {
+    m_memoWindows->bringBack(index);
 }
 
 void TMainForm::openMemoFile() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainHub.h"
+#include "app/MemoWindows.h"
 #include "app/TrayMenu.h"
 
 #include <QImage>
@@ -81,10 +82,16 @@ public:
     bool showDay(DateValue date) override;
     void setBusyCursor(bool busy) override;
     void quitWhenIdle() override;
-    // The memo windows come with the memo window itself; until then the
-    // memo data is kept and saved, and nothing is shown or pasted.
-    void openDesktopMemos() override {}
-    void drawDeskTopMemo(QImage&) override {}
+    void openDesktopMemos() override;
+    void drawDeskTopMemo(QImage& picture) override;
+    void saveDesktopMemos() override;
+    bool closeDesktopMemos() override;
+    bool refreshDesktopMemos() override;
+    std::vector<std::string> wallpaperMemoFiles() const override;
+    std::vector<Rect> wallpaperMemoRects() const override;
+    void bringBackMemo(std::size_t index) override;
+    // The desktop memos (for tests).
+    MemoWindows& memoWindows() { return *m_memoWindows; }
     void showDayHint(const std::vector<std::string>& lines, int x, int y) override;
     void hideDayHint() override;
     // The day hint's window (for tests).
@@ -123,11 +130,14 @@ private:
     void openScheduleFile();
     void openMemoFile();
     void help();
+    void CreateMemoBtnClick();
+    void TrashClick();
 
     Platform& m_platform;
     DialogFeedback m_feedback;
     TrayReminderWindows m_reminderWindows;
     MainHub m_hub;
+    std::unique_ptr<MemoWindows> m_memoWindows;
     bool m_once;
     bool m_terminating = false;
     int m_trayAttempts = 0;

@@ -218,20 +218,47 @@ std::optional<SaveResult> MemoStore::moveToDrawer(const std::string& fileName) {
     return save(true);
 }
 
-std::optional<SaveResult> MemoStore::takeFromDrawer(const std::string& drawerName) {
+bool MemoStore::takeFromDrawer(const std::string& drawerName) {
     if (!isDrawerName(drawerName)) {
         m_feedback.showMessage("引き出しのメモファイルではありません。\n" + folder() + drawerName);
-        return std::nullopt;
+        return false;
     }
     const int number = *memoNumber(drawerName);
     const std::string fileName = memoFileName(number);
     if (!renameInFolder(drawerName, fileName)) {
-        return std::nullopt;
+        return false;
     }
-    const std::string name = std::to_string(number);
-    removeAllNamed(m_memoFiles, name);
-    m_memoFiles.insertLine(0, name + "=" + fileName);
-    return save(true);
+    m_memoFiles.set(std::to_string(number), fileName);
+    return true;
+}
+
+void MemoStore::removeLook(const std::string& fileName) {
+    removeAllNamed(m_memoOptions, fileName);
+    removeAllNamed(m_memoOptions, memoColorKey(fileName));
+}
+
+void MemoStore::moveToFront(const std::string& fileName) {
+    for (std::size_t i = 0; i < m_memoFiles.size(); ++i) {
+        if (equalsIgnoreCase(m_memoFiles.valueAt(i), fileName)) {
+            if (i > 0) {
+                const std::string line = m_memoFiles.line(i);
+                m_memoFiles.removeAt(i);
+                m_memoFiles.insertLine(0, line);
+            }
+            return;
+        }
+    }
+}
+
+bool MemoStore::quietLockAllows() const {
+    if (m_file.loadFailed()) {
+        return false;
+    }
+    ProfileFile file(path());
+    if (file.load() == ReadOutcome::Failed) {
+        return false;
+    }
+    return velmora::quietLockAllows(file, ownership().ownsFile, computerName());
 }
 
 bool MemoStore::lockForEditing() {

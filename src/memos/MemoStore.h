@@ -69,14 +69,24 @@ public:
     // renamed (the name is not a plain file in the memo folder, or the drawer
     // name is taken); the reason has been reported.
     std::optional<SaveResult> moveToDrawer(const std::string& fileName);
-    // Takes a drawer file ("MEMO0003.$$$") back out as the most recent memo.
-    std::optional<SaveResult> takeFromDrawer(const std::string& drawerName);
+    // Takes a drawer file ("MEMO0003.$$$") back out: renamed to its memo
+    // file, listed under its number (a new line at the end of MEMOFILE). The
+    // caller saves. False, with the reason reported, when nothing was renamed.
+    bool takeFromDrawer(const std::string& drawerName);
+    // Forgets a memo's look (its MEMOOPT lines), as when its file is deleted.
+    void removeLook(const std::string& fileName);
+    // Lists a memo as the most recently activated one (its MEMOFILE line first).
+    void moveToFront(const std::string& fileName);
 
     const FileOwnership& ownership() const { return m_file.ownership(); }
     const std::string& computerName() const { return m_file.computerName(); }
     ChangeWatch& watch() { return m_file.watch(); }
     // Takes the interactive user lock with its messages and questions.
     bool lockForEditing();
+    // The quiet check before a memo window writes its own file: the lock is
+    // ours, or free on a file this computer owns. False when the data file
+    // cannot be read or its load failed: nothing is written then.
+    bool quietLockAllows() const;
 
 private:
     bool renameInFolder(const std::string& from, const std::string& to);

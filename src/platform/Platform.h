@@ -91,6 +91,9 @@ public:
                                const std::string& workingDir) = 0;
     // Opens a document (the help page) with the desktop's viewer for it.
     virtual bool openDocument(const std::string& path) = 0;
+    // Moves a file to the desktop's trash, from where the user can get it
+    // back; false when it could not be moved (the file stays).
+    virtual bool moveToTrash(const std::string& path);
 };
 
 // The platform of this build and session.

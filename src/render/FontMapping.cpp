@@ -122,4 +122,26 @@ void endGuiApplication() {
     startedApplication().reset();
 }
 
+QFont qtFontOf(const FontSetting& setting, int automaticSize) {
+    QFont font(QString::fromStdString(mappedFamily(setting.face)));
+    font.setPointSize(setting.size > 0 ? setting.size : automaticSize);
+    font.setBold(setting.bold);
+    font.setItalic(setting.italic);
+    font.setUnderline(setting.underline);
+    font.setStrikeOut(setting.strikeOut);
+    return font;
+}
+
+FontSetting fontSettingOf(const QFont& font, Colour colour) {
+    FontSetting s;
+    s.face = font.family().toStdString();
+    s.size = font.pointSize() > 0 ? font.pointSize() : 9;
+    s.colour = colour;
+    s.bold = font.bold();
+    s.italic = font.italic();
+    s.underline = font.underline();
+    s.strikeOut = font.strikeOut();
+    return s;
+}
+
 } // namespace velmora

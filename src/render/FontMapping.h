@@ -1,5 +1,9 @@
 #pragma once
 
+#include "settings/FontSetting.h"
+
+#include <QFont>
+
 #include <string>
 
 namespace velmora {
@@ -12,6 +16,12 @@ void installFontSubstitutions();
 // The family a face is drawn in: the face itself when installed or mapped,
 // otherwise a Japanese gothic.
 std::string mappedFamily(const std::string& face);
+
+// The font a window shows a font setting in (its colour aside); a size of 0
+// takes `automaticSize` points.
+QFont qtFontOf(const FontSetting& setting, int automaticSize = 9);
+// A font chosen in the font dialog as a setting, with the given colour.
+FontSetting fontSettingOf(const QFont& font, Colour colour);
 
 // Whether an installed family has a face of its own for bold; without one
 // Qt's emboldening stands in, which it gives up from 64 pixels on.

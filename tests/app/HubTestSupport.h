@@ -86,8 +86,23 @@ public:
     }
     void setBusyCursor(bool) override {}
     void quitWhenIdle() override { calls.push_back("quit"); }
+    // The memos pasted onto the wallpaper, as the windows would report them.
+    std::vector<std::string> pastedMemos;
+    std::vector<Rect> pastedRects;
     void openDesktopMemos() override { calls.push_back("memos"); }
     void drawDeskTopMemo(QImage&) override { ++memoPasses; }
+    void saveDesktopMemos() override { calls.push_back("save memos"); }
+    bool closeDesktopMemos() override {
+        calls.push_back("close memos");
+        return !pastedMemos.empty();
+    }
+    bool refreshDesktopMemos() override {
+        calls.push_back("refresh memos");
+        return false;
+    }
+    std::vector<std::string> wallpaperMemoFiles() const override { return pastedMemos; }
+    std::vector<Rect> wallpaperMemoRects() const override { return pastedRects; }
+    void bringBackMemo(std::size_t index) override { calls.push_back("bring back " + std::to_string(index)); }
     void showDayHint(const std::vector<std::string>& lines, int x, int y) override {
         calls.push_back("hint " + std::to_string(x) + "," + std::to_string(y));
         hint = lines;

@@ -174,10 +174,12 @@ TEST_F(MemoStoreTest, DrawerMoveAndBackRenameWithoutOverwriting) {
     EXPECT_EQ(saved.read("MEMOOPT", "MEMO0003.dfm"), "1020") << "the drawer keeps the look";
     EXPECT_EQ(saved.read("COMPUTER", "LASTUPDATE"), "2026/12/08 09:30:15");
 
-    EXPECT_EQ(store.takeFromDrawer("MEMO0003.$$$"), SaveResult::Saved);
+    EXPECT_TRUE(store.takeFromDrawer("MEMO0003.$$$"));
     EXPECT_EQ(readBytes(dir.file("MEMO0003.dfm")), "three");
     EXPECT_FALSE(fs::exists(dir.file("MEMO0003.$$$")));
-    EXPECT_EQ(memoLines(), (std::vector<std::string>{"3=MEMO0003.dfm", "0=MEMO0000.dfm"}));
+    // Taken out, a memo is listed last, as the least recently activated one.
+    EXPECT_EQ(memoLines(), (std::vector<std::string>{"0=MEMO0000.dfm", "3=MEMO0003.dfm"}));
+    EXPECT_EQ(store.save(true), SaveResult::Saved);
     EXPECT_TRUE(feedback.messages.empty());
 
     writeBytes(dir.file("memo0000.$$$"), "old drawer");
@@ -189,7 +191,7 @@ TEST_F(MemoStoreTest, DrawerMoveAndBackRenameWithoutOverwriting) {
     EXPECT_EQ(readBytes(dir.file("memo0000.$$$")), "old drawer");
     EXPECT_EQ(readBytes(dir.file("MEMO0003.dfm")), "three");
     EXPECT_EQ(readBytes(dir.file("MEMO0003.$$$")), "other three");
-    EXPECT_EQ(memoLines(), (std::vector<std::string>{"3=MEMO0003.dfm", "0=MEMO0000.dfm"}));
+    EXPECT_EQ(memoLines(), (std::vector<std::string>{"0=MEMO0000.dfm", "3=MEMO0003.dfm"}));
     EXPECT_EQ(readBytes(memoPath), file);
     EXPECT_EQ(feedback.messages.size(), 2u);
 }
