@@ -56,6 +56,7 @@ public:
 
     // MemoHost
     MemoStore& memoStore() override;
+    UserFeedback& feedback() override { return m_feedback; }
     bool loadingMemos() const override { return m_loading; }
     bool reloadingMemos() const override { return m_reloading; }
     void saveMemo(TMemoForm& memo) override;

@@ -1,6 +1,7 @@
 #include "memos/TMemoForm.h"
 
 #include "core/Cp932.h"
+#include "core/UserFeedback.h"
 #include "memos/MemoFormModel.h"
 #include "memos/MemoStore.h"
 #include "memos/NoteTones.h"
@@ -19,7 +20,6 @@
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -42,10 +42,6 @@ QStringList linesOf(const std::string& text) {
     QString t = QString::fromStdString(text);
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return t.split(QLatin1Char('\n'));
-}
-
-void message(QWidget* parent, const QString& text) {
-    QMessageBox::warning(parent, QStringLiteral("Velmora"), text);
 }
 
 QAction* addItem(QMenu* menu, const char* name, const char* caption) {
@@ -79,7 +75,7 @@ protected:
                 // Said once, after the paint: the picture is forgotten at once.
                 m_form->m_state.picture = "NONE";
                 QTimer::singleShot(0, m_form, [form = m_form] {
-                    message(form, QStringLiteral("画像ファイルが存在しません。再度指定して下さい"));
+                    form->m_host.feedback().showMessage("画像ファイルが存在しません。再度指定して下さい");
                 });
             } else {
                 p.drawImage(rect(), picture);
@@ -243,7 +239,7 @@ void TMemoForm::endInput() {
     }
     const std::string typed = m_editor->toPlainText().toStdString();
     if (!cp932::canEncode(typed)) {
-        message(this, QStringLiteral("保存できない文字が含まれています。その文字を別の文字に置き換えてください。"));
+        m_host.feedback().showMessage("保存できない文字が含まれています。その文字を別の文字に置き換えてください。");
         return;
     }
     const InputEnd end = velmora::endInput(typed, m_state.picture);
@@ -383,7 +379,7 @@ void TMemoForm::setDrawDesk(bool on) {
 
 void TMemoForm::dropFile(const QString& path) {
     if (!isMemoPictureFile(path.toStdString())) {
-        message(this, QStringLiteral("間違った形式です"));
+        m_host.feedback().showMessage("間違った形式です");
         return;
     }
     if (m_editor->toPlainText().trimmed().isEmpty() && !hasPicture()) {

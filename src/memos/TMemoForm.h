@@ -13,6 +13,7 @@ class QPlainTextEdit;
 namespace velmora {
 
 class MemoStore;
+class UserFeedback;
 class TMemoForm;
 
 // What a memo window needs of the resident program.
@@ -20,6 +21,8 @@ class MemoHost {
 public:
     virtual ~MemoHost() = default;
     virtual MemoStore& memoStore() = 0;
+    // Where the memo's messages go.
+    virtual UserFeedback& feedback() = 0;
     // True while the memo windows are being loaded or reloaded: activating
     // one does not reorder the list then, and reloading writes nothing.
     virtual bool loadingMemos() const = 0;
@@ -35,7 +38,6 @@ public:
     virtual void memoPasted(TMemoForm& memo) = 0;
     // The memo window closed (put in the drawer, or emptied); it is freed.
     virtual void memoClosed(TMemoForm& memo) = 0;
-    // The memo text box's menu (cut, copy, paste, date and time).
     virtual bool printerAvailable() const = 0;
     virtual void printImage(const QImage& picture) = 0;
 };
