@@ -271,6 +271,8 @@ void MemoWindows::memoClosed(TMemoForm& memo) {
         m_hub.memos().setLook(memo.fileName(), memo.look(), memo.frameColour());
     }
     discard(&memo);
+    saveMemoData(); // a memo dropped while being written leaves no lock behind
+
 }
 
 void MemoWindows::discard(TMemoForm* memo) {

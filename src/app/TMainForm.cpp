@@ -457,9 +457,11 @@ void TMainForm::TrashClick() {
                       [this](const std::string& path) { return m_platform.moveToTrash(path); });
     drawer.onRevived = [this](const std::string& fileName) { m_memoWindows->openRevived(fileName); };
     drawer.exec();
-    if (!m_terminating) {
-        setTrayVisible(true);
+    if (m_terminating) {
+        return; // the end saved everything already
     }
+    m_hub.memos().save(true); // the drawer's lock goes, whatever was done in it
+    setTrayVisible(true);
 }
 
 // Desktop memos
