@@ -335,3 +335,36 @@ TEST(MainHubDayCycle, AReminderDueInTheStartMinuteShows) {
     EXPECT_EQ(f.reminderWindows.opened, std::vector<std::string>{"会議"});
     EXPECT_EQ(f.hub.timers().main.interval, 55000) << "then the period";
 }
+
+// Memos pasted onto the wallpaper came back in another order after a restart,
+// and a memo-file switch loaded the new list under the old windows.
+TEST(MainHubDataFiles, PastedMemosLeadTheListAndASwitchClosesTheWindowsFirst) {
+    HubFixture f;
+    std::filesystem::create_directories(f.home.file("Memo"));
+    test::writeBytes(f.home.file("Memo/Memo.dat"),
+                     "[COMPUTER]\r\nCOMPUTER=PC-A\r\n[MEMOFILE]\r\n0=MEMO0000.dfm\r\n1=MEMO0001.dfm\r\n"
+                     "2=MEMO0002.dfm\r\n");
+    f.start();
+    f.windows.pastedMemos = {"MEMO0002.dfm", "MEMO0001.dfm"}; // bottom first
+    f.windows.calls.clear();
+    f.hub.closeQuery();
+    ProfileFile saved(f.home.file("Memo/Memo.dat"));
+    ASSERT_EQ(saved.load(), ReadOutcome::Read);
+    EXPECT_EQ(saved.readSection("MEMOFILE").lines(),
+              (std::vector<std::string>{"1=MEMO0001.dfm", "2=MEMO0002.dfm", "0=MEMO0000.dfm"}))
+        << "loaded from the last line up, the bottom memo is pasted first again";
+    EXPECT_EQ(f.windows.calls.front(), "save memos") << "the windows write their files before the list";
+
+    HubFixture g;
+    g.start();
+    std::filesystem::create_directories(g.home.file("Other"));
+    g.windows.pastedMemos = {"MEMO0000.dfm"};
+    g.windows.calls.clear();
+    g.hub.switchMemo(g.home.file("Other/Memo.dat"), false);
+    EXPECT_EQ(g.hub.memos().path(), g.home.file("Other/Memo.dat"));
+    const auto& calls = g.windows.calls;
+    const auto closed = std::find(calls.begin(), calls.end(), "close memos");
+    const auto opened = std::find(calls.begin(), calls.end(), "memos");
+    ASSERT_NE(closed, calls.end());
+    EXPECT_LT(closed, opened) << "the old windows close before the new list opens its memos";
+}
