@@ -155,6 +155,10 @@ std::string EditFormModel::outPatternCaption(int index) const {
     return "常に表示";
 }
 
+std::string EditFormModel::patternGroupCaption() const {
+    return m_context.patternLocked ? "！！この項目は更新不可！！" : "スケジュールパターン";
+}
+
 void EditFormModel::fillFromRow(const EntryRow& row) {
     EditFormValues v;
     v.pattern = m_context.fixedPattern ? *m_context.fixedPattern : patternOfKind(row.kind);
@@ -331,7 +335,7 @@ void EditFormModel::setText(std::string text) {
 }
 
 void EditFormModel::setPattern(EditPattern pattern) {
-    if (!m_context.fixedPattern) {
+    if (!m_context.fixedPattern && !m_context.patternLocked) {
         m_values.pattern = pattern;
     }
 }

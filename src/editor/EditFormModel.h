@@ -50,6 +50,9 @@ struct EditFormContext {
     std::array<std::string, 5> patternNames{"仕事", "個人", "その他１", "その他２", "その他３"};
     // Under the weekly, monthly or yearly category the pattern is fixed and its choice hidden.
     std::optional<EditPattern> fixedPattern;
+    // From a reminder window: the entry keeps its pattern and date, since
+    // the window, its state and its timed pairs all hang on the key.
+    bool patternLocked = false;
 };
 
 // The values of the editor's controls, named after them.
@@ -97,6 +100,10 @@ public:
     std::array<std::string, 4> patternCaptions() const { return velmora::patternCaptions(m_context.viewDate); }
     // False under the weekly, monthly and yearly categories.
     bool patternChoiceVisible() const { return !m_context.fixedPattern.has_value(); }
+    // False for a locked pattern: PtnGrp shows it but takes no choice.
+    bool patternChoiceEnabled() const { return !m_context.patternLocked; }
+    // PtnGrp's caption: the warning "！！この項目は更新不可！！" for a locked pattern.
+    std::string patternGroupCaption() const;
     // "仕事" .. "その他３" from the settings, then "常に表示".
     std::string outPatternCaption(int index) const;
 
@@ -116,7 +123,7 @@ public:
 
     // Control changes, with the rules between the controls.
     void setText(std::string text);
-    // Ignored while the pattern is fixed.
+    // Ignored while the pattern is fixed or locked.
     void setPattern(EditPattern pattern);
     void setWeek(int index, bool checked); // 0..4
     // Checking a day while the choice is 2 or 3 turns it into 0 or 1.

@@ -146,6 +146,47 @@ bool isPrivateFile(const std::string& path) {
     return (status.permissions() & (fs::perms::group_all | fs::perms::others_all)) == fs::perms::none;
 }
 
+// Writes a row's supplement text as the file `path` (CP932, CRLF); a file
+// that already holds it is left alone. A `secret` text gets a file only its
+// owner may read. Failures are reported with the entry's text.
+void writeSupplementFile(const std::string& path, const EntryRow& row, bool secret, UserFeedback& feedback) {
+    const auto bytes = cp932::fromUtf8(withCrLf(row.field(RowField::Supplement)));
+    if (!bytes) {
+        feedback.showMessage("補足説明に保存できない文字があるため、「" + row.caption +
+                             "」の補足説明を保存できませんでした");
+        return;
+    }
+    if (const auto current = readWholeFile(path); current && *current == *bytes && (!secret || isPrivateFile(path))) {
+        return;
+    }
+    std::error_code ec;
+    if (secret) {
+        // An existing file keeps its mode when rewritten: a secret gets a new, private one.
+        fs::remove(path, ec);
+    }
+    std::string error;
+    if (!writeFileAtomically(path, *bytes, &error, AtomicWriteOptions{.ownerOnly = secret})) {
+        feedback.showMessage("「" + row.caption + "」の補足説明を保存できませんでした\n" + error);
+    }
+}
+
+// Sets `name` where it stands, or removes it for a blank value. Duplicates
+// behind the first, which no lookup reads, go too.
+void putValue(NameValueList& list, const std::string& name, std::string_view value) {
+    if (isBlankField(value)) {
+        while (list.remove(name)) {
+        }
+        return;
+    }
+    list.set(name, value);
+    const std::size_t first = list.indexOfName(name).value_or(0);
+    for (std::size_t i = list.size(); i-- > first + 1;) {
+        if (equalsIgnoreCase(list.name(i), name)) {
+            list.removeAt(i);
+        }
+    }
+}
+
 ScheduleSection scheduleSectionOf(EntryKind kind) {
     switch (kind) {
     case EntryKind::Dated:
@@ -277,6 +318,73 @@ LoadedRows loadEntryRows(const ScheduleStore& store, const EntryView& view, cons
         }
     }
     return out;
+}
+
+std::optional<EntryRow> loadEntryRow(const ScheduleStore& store, std::string_view keyText, const std::string& folder) {
+    const auto key = ScheduleKey::parse(keyText);
+    if (!key) {
+        return std::nullopt;
+    }
+    const NameValueList& lists = store.section(scheduleSectionOf(key->kind));
+    const std::vector<std::string> texts = parseEntryList(lists.value(key->day));
+    if (key->index < 0 || static_cast<std::size_t>(key->index) >= texts.size()) {
+        return std::nullopt;
+    }
+    const std::string name = key->text();
+    EntryRow row;
+    row.caption = trimmed(texts[static_cast<std::size_t>(key->index)]);
+    row.kind = key->kind;
+    row.setField(RowField::Index, std::to_string(key->index));
+    row.setField(RowField::Key, name);
+    if (key->kind == EntryKind::Weekly || key->kind == EntryKind::Monthly) {
+        row.setField(RowField::Opt, lists.value(name + "OPT"));
+    }
+    if (key->kind == EntryKind::Weekly) {
+        row.setField(RowField::Opt2, lists.value(name + "OPT2"));
+    }
+    for (const OptionField& option : kOptionFields) {
+        row.setField(option.field, store.section(option.section).value(name));
+    }
+    row.setField(RowField::Supplement, supplementOf(folder, name));
+    return row;
+}
+
+bool writeEntryRow(ScheduleStore& store, std::string_view keyText, const EntryRow& row, const std::string& folder,
+                   UserFeedback& feedback) {
+    const auto key = ScheduleKey::parse(keyText);
+    if (!key) {
+        return false;
+    }
+    NameValueList& lists = store.section(scheduleSectionOf(key->kind));
+    std::vector<std::string> texts = parseEntryList(lists.value(key->day));
+    if (key->index < 0 || static_cast<std::size_t>(key->index) >= texts.size()) {
+        return false;
+    }
+    const std::string name = key->text();
+    texts[static_cast<std::size_t>(key->index)] = storedEntryText(row.caption);
+    lists.set(key->day, formatEntryList(texts));
+    if (key->kind == EntryKind::Weekly || key->kind == EntryKind::Monthly) {
+        putValue(lists, name + "OPT", row.field(RowField::Opt));
+    }
+    if (key->kind == EntryKind::Weekly) {
+        putValue(lists, name + "OPT2", row.field(RowField::Opt2));
+    }
+    for (const OptionField& option : kOptionFields) {
+        // The reminder window's file and look are its own; the editor never sets them.
+        if (option.field != RowField::PopupFile && option.field != RowField::PopupOpt) {
+            putValue(store.section(option.section), name, row.field(option.field));
+        }
+    }
+    if (const auto file = supplementFileName(name)) {
+        const std::string path = folder + *file;
+        if (row.hasValue(RowField::Supplement)) {
+            writeSupplementFile(path, row, isPrivateFile(path), feedback);
+        } else {
+            std::error_code ec;
+            fs::remove(path, ec);
+        }
+    }
+    return true;
 }
 
 void removeTimedPair(NameValueList& queue, std::string_view timeKey, std::string_view key) {
@@ -493,27 +601,8 @@ void commitEntryRows(ScheduleStore& store, const EntryView& view, const std::vec
             continue;
         }
         wanted.insert(*file);
-        const std::string path = folder + *file;
-        const auto bytes = cp932::fromUtf8(withCrLf(r.row->field(RowField::Supplement)));
-        if (!bytes) {
-            feedback.showMessage("補足説明に保存できない文字があるため、「" + r.row->caption +
-                                 "」の補足説明を保存できませんでした");
-            continue;
-        }
         const bool secret = !r.row->added && privateOld[r.row->field(RowField::Key)];
-        if (const auto current = readWholeFile(path);
-            current && *current == *bytes && (!secret || isPrivateFile(path))) {
-            continue;
-        }
-        std::error_code ec;
-        if (secret) {
-            // An existing file keeps its mode when rewritten: a secret gets a new, private one.
-            fs::remove(path, ec);
-        }
-        std::string error;
-        if (!writeFileAtomically(path, *bytes, &error, AtomicWriteOptions{.ownerOnly = secret})) {
-            feedback.showMessage("「" + r.row->caption + "」の補足説明を保存できませんでした\n" + error);
-        }
+        writeSupplementFile(folder + *file, *r.row, secret, feedback);
     }
     for (const std::string& file : oldFiles) {
         if (!wanted.contains(file)) {

@@ -49,6 +49,21 @@ void commitEntryRows(ScheduleStore& store, const EntryView& view, const std::vec
                      OpenReminders& reminders, UserFeedback& feedback, const std::string& folder,
                      std::vector<std::string>& deletionQueue);
 
+// One stored entry as the editing windows hold it: its text, its "OPT" and
+// "OPT2" rules, the nine option values and the supplement file's text in
+// `folder`. nullopt when `key` is not a key or its list has no such element.
+std::optional<EntryRow> loadEntryRow(const ScheduleStore& store, std::string_view key, const std::string& folder);
+
+// Writes an edited row over the stored entry `key`, in place: the text into
+// its element of the list, the rules (weekly and monthly kinds), the options
+// the editor sets (POPUP, COLOROPT, HOLIDAYOPT, FROMTO, FONTNAME, PTNOPT,
+// INTOPT; a blank field removes its name) and the supplement file (deleted
+// when blank). The reminder window's own options stay. False, with nothing
+// written, when the key names no entry; a supplement file that cannot be
+// written is reported through `feedback` and the rest is still written.
+bool writeEntryRow(ScheduleStore& store, std::string_view key, const EntryRow& row, const std::string& folder,
+                   UserFeedback& feedback);
+
 // "ｽｹｼﾞｭｰﾙの複製" for one day: each row's text is appended to the DAY list
 // of `day`, and its colour, reminder, holiday, period, font, patterns,
 // reminder options and interval go under the new key (a blank field leaves

@@ -235,6 +235,40 @@ TEST(TEditForm, ControlsFollowEachOther) {
     EXPECT_EQ(row.field(RowField::FromTo), "____/__/__-2026/03/10");
 }
 
+// Opened from a reminder window: the window and its queued pairs hang on the
+// key, so the pattern shows but cannot change.
+TEST(TEditForm, FromAReminderThePatternIsLocked) {
+    NameValueList colours;
+    EditFormContext c = context();
+    c.key = "POPUP";
+    c.patternLocked = true;
+    TEditForm form(c, colours, false);
+    EntryRow row;
+    row.caption = "燃えるゴミ";
+    row.kind = EntryKind::Weekly;
+    row.setField(RowField::Key, "WEEK3-01");
+    row.setField(RowField::Opt, "0,1,1,1,1,001000000000");
+    form.fillFromRow(row);
+    const bool ok = runAndDo(form, row, [](TEditForm& f) {
+        auto* group = control<QGroupBox>(f, "PtnGrp");
+        EXPECT_EQ(group->title(), "！！この項目は更新不可！！");
+        EXPECT_TRUE(group->isVisible());
+        EXPECT_FALSE(group->isEnabled());
+        EXPECT_TRUE(control<QRadioButton>(f, "PtnGrpItem1")->isChecked());
+        click(f, "PtnGrpItem0");
+        control<QRadioButton>(f, "PtnGrpItem2")->setChecked(true); // past the disabled panel
+        EXPECT_TRUE(control<QRadioButton>(f, "PtnGrpItem1")->isChecked());
+        EXPECT_TRUE(control(f, "Day1Chk")->isEnabled()) << "the weekly rules stay editable";
+        click(f, "Day1Chk");
+        click(f, "OkBtn");
+    });
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(row.kind, EntryKind::Weekly);
+    EXPECT_EQ(row.field(RowField::Key), "WEEK3-01");
+    EXPECT_EQ(row.field(RowField::Opt), "1,1,1,1,1,001000000000");
+    EXPECT_EQ(row.field(RowField::Opt2), "0,0,0,1,0");
+}
+
 TEST(TEditForm, ColoursFontAndProgramFiles) {
     NameValueList colours;
     TEditForm form(context(), colours, false);
