@@ -75,8 +75,11 @@ public:
             r->reminderWindowClosed();
         }
     }
-    void rekeyWindows(const std::vector<std::pair<std::string, std::string>>&) override {}
-    void retitleWindow(const std::string&, const std::string&) override {}
+    void rekeyWindows(const std::vector<std::pair<std::string, std::string>>& moves) override {
+        // Two entries may swap keys: every window is found by its old key first.
+        m_windows.rekeyAll(moves);
+    }
+    void retitleWindow(const std::string& key, const std::string& text) override { m_windows.retitle(key, text); }
 
 private:
     ReminderWindows& m_windows;

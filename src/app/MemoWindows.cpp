@@ -29,7 +29,8 @@ bool blank(const std::string& text) {
 
 } // namespace
 
-MemoWindows::MemoWindows(MainHub& hub, UserFeedback& feedback) : m_hub(hub), m_feedback(feedback) {}
+MemoWindows::MemoWindows(MainHub& hub, UserFeedback& feedback, DesktopPicture& desktop)
+    : m_hub(hub), m_feedback(feedback), m_desktop(desktop) {}
 
 MemoWindows::~MemoWindows() {
     for (TMemoForm* memo : m_windows) {
@@ -65,7 +66,7 @@ TMemoForm* MemoWindows::open(const std::string& fileName, bool revived) {
     if (revived && !state.editorPicture.empty()) {
         state.picture = state.editorPicture; // put away, the memo lost only its label's picture
     }
-    auto* memo = new TMemoForm(*this, this, state);
+    auto* memo = new TMemoForm(*this, &m_desktop, state);
     m_windows.push_back(memo);
     std::error_code ec;
     m_known[fileName] = fs::last_write_time(path, ec);
@@ -173,7 +174,7 @@ TMemoForm* MemoWindows::create() {
     state.height = 100;
     state.left = area.center().x() - state.width / 2;
     state.top = area.center().y() - state.height / 2;
-    auto* memo = new TMemoForm(*this, this, state);
+    auto* memo = new TMemoForm(*this, &m_desktop, state);
     m_windows.push_back(memo);
     memo->show();
     memo->initialise(true);
@@ -272,7 +273,6 @@ void MemoWindows::memoClosed(TMemoForm& memo) {
     }
     discard(&memo);
     saveMemoData(); // a memo dropped while being written leaves no lock behind
-
 }
 
 void MemoWindows::discard(TMemoForm* memo) {
@@ -308,7 +308,7 @@ void MemoWindows::compose(QImage& picture) {
     }
     drawDeskTopMemo(picture, memos, kNoteFrameWidth, kNoteFrameWidth);
     // The desktop under the transparent windows changes with the pass.
-    m_desktopTime = QDateTime();
+    m_desktop.changed();
     std::vector<QPointer<TMemoForm>> windows(m_windows.begin(), m_windows.end());
     QTimer::singleShot(0, [windows] {
         for (const QPointer<TMemoForm>& memo : windows) {
@@ -319,23 +319,26 @@ void MemoWindows::compose(QImage& picture) {
     });
 }
 
-QImage MemoWindows::desktopPiece(const QRect& screenRect) const {
-    const DataLocations& loc = m_hub.state().locations;
+QImage DesktopPicture::desktopPiece(const QRect& screenRect) const {
+    if (!m_hub) {
+        return {};
+    }
+    const DataLocations& loc = m_hub->state().locations;
     const std::string path = QFileInfo::exists(QString::fromStdString(loc.calendarBitmapPath)) ? loc.calendarBitmapPath
                                                                                                : loc.blankBitmapPath;
     const QFileInfo info(QString::fromStdString(path));
-    if (path != m_desktopPath || !m_desktopTime.isValid() || info.lastModified() != m_desktopTime) {
-        m_desktopPath = path;
-        m_desktopTime = info.lastModified();
-        m_desktop = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+    if (path != m_path || !m_time.isValid() || info.lastModified() != m_time) {
+        m_path = path;
+        m_time = info.lastModified();
+        m_picture = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
     }
-    if (m_desktop.isNull()) {
+    if (m_picture.isNull()) {
         return {};
     }
     QImage piece(screenRect.size(), QImage::Format_RGB32);
     piece.fill(Qt::black);
     QPainter p(&piece);
-    p.drawImage(QPoint(0, 0), m_desktop, screenRect);
+    p.drawImage(QPoint(0, 0), m_picture, screenRect);
     return piece;
 }
 

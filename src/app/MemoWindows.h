@@ -16,12 +16,29 @@ namespace velmora {
 class MainHub;
 class UserFeedback;
 
-// The desktop memos of the run: their windows, the memos pasted onto the
-// wallpaper (bottom first) and the files behind them. It is the memo
-// windows' host and hands them the desktop picture they show through.
-class MemoWindows : public MemoHost, public DesktopSource {
+// The picture of the desktop as the program installed it (calendar.bmp, or
+// the bare desktop before the first calendar), read again when it changes:
+// what see-through note windows show.
+class DesktopPicture : public DesktopSource {
 public:
-    MemoWindows(MainHub& hub, UserFeedback& feedback);
+    // The hub is made after the picture (the reminder windows it serves come first).
+    void attach(MainHub& hub) { m_hub = &hub; }
+    QImage desktopPiece(const QRect& screenRect) const override;
+    // A pass wrote a new picture.
+    void changed() { m_time = QDateTime(); }
+
+private:
+    MainHub* m_hub = nullptr;
+    mutable QImage m_picture;
+    mutable QDateTime m_time;
+    mutable std::string m_path;
+};
+
+// The desktop memos of the run: their windows, the memos pasted onto the
+// wallpaper (bottom first) and the files behind them: the memo windows' host.
+class MemoWindows : public MemoHost {
+public:
+    MemoWindows(MainHub& hub, UserFeedback& feedback, DesktopPicture& desktop);
     ~MemoWindows() override;
 
     // Opens the windows of the memo list, the most recently activated last;
@@ -67,9 +84,6 @@ public:
     bool printerAvailable() const override { return false; }
     void printImage(const QImage&) override {}
 
-    // DesktopSource
-    QImage desktopPiece(const QRect& screenRect) const override;
-
 private:
     TMemoForm* open(const std::string& fileName, bool revived = false);
     void discard(TMemoForm* memo);
@@ -78,14 +92,12 @@ private:
 
     MainHub& m_hub;
     UserFeedback& m_feedback;
+    DesktopPicture& m_desktop;
     std::vector<TMemoForm*> m_windows;
     std::vector<TMemoForm*> m_wallpaper;
     std::map<std::string, std::filesystem::file_time_type> m_known;
     bool m_loading = false;
     bool m_reloading = false;
-    mutable QImage m_desktop;
-    mutable QDateTime m_desktopTime;
-    mutable std::string m_desktopPath;
 };
 
 } // namespace velmora

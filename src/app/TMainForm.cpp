@@ -121,60 +121,15 @@ bool DialogFeedback::confirm(std::string_view text) {
                                  QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-void TrayReminderWindows::show(const std::string& text) {
-    if (const char* log = messageLog()) {
-        logMessage(log, "reminder\t" + text);
-    }
-    if (!m_tray) {
-        m_waiting.push_back(text);
-        return;
-    }
-    m_tray->showMessage(QStringLiteral("Velmora"), q(text), QSystemTrayIcon::Information, 0);
-}
-
-void TrayReminderWindows::setTray(QSystemTrayIcon* tray) {
-    m_tray = tray;
-    if (!m_tray || m_waiting.empty()) {
-        return;
-    }
-    // One balloon holds them all: a later balloon would replace an earlier one.
-    std::string all;
-    for (const std::string& text : m_waiting) {
-        all += (all.empty() ? "" : "\n") + text;
-    }
-    m_waiting.clear();
-    m_tray->showMessage(QStringLiteral("Velmora"), q(all), QSystemTrayIcon::Information, 0);
-}
-
-void TrayReminderWindows::openSaved(const std::string&, const std::string& text, const std::string&,
-                                    std::optional<int>) {
-    show(text);
-}
-
-void TrayReminderWindows::openFresh(const ReminderGeometry&, const std::string& text, const std::string&,
-                                    const FontSetting&) {
-    show(text);
-}
-
-void TrayReminderWindows::close(const std::string&) {}
-
-void TrayReminderWindows::playSound(const std::string& waveFile) {
-    // Without a media player the default beep stands for every sound.
-    (void)waveFile;
-    QApplication::beep();
-}
-
-void TrayReminderWindows::launch(const std::string& program, const std::string& parameters,
-                                 const std::string& workingDir) {
-    m_platform.launchProgram(program, parameters, workingDir);
-}
-
 TMainForm::TMainForm(Platform& platform, Clock& clock, bool once, QWidget* parent)
-    : QWidget(parent), m_platform(platform), m_reminderWindows(platform),
-      m_hub(platform, clock, m_feedback, *this, m_reminderWindows),
-      m_memoWindows(std::make_unique<MemoWindows>(m_hub, m_feedback)), m_once(once), m_mainTimer(new QTimer(this)),
-      m_jnlTimer(new QTimer(this)), m_atlasTimer(new QTimer(this)), m_wpTimer(new QTimer(this)),
-      m_wallPaperTimer(new QTimer(this)), m_schFileTimer(new QTimer(this)), m_memoFileTimer(new QTimer(this)) {
+    : QWidget(parent), m_platform(platform), m_popups(platform, m_feedback, m_desktopPicture),
+      m_hub(platform, clock, m_feedback, *this, m_popups),
+      m_memoWindows(std::make_unique<MemoWindows>(m_hub, m_feedback, m_desktopPicture)), m_once(once),
+      m_mainTimer(new QTimer(this)), m_jnlTimer(new QTimer(this)), m_atlasTimer(new QTimer(this)),
+      m_wpTimer(new QTimer(this)), m_wallPaperTimer(new QTimer(this)), m_schFileTimer(new QTimer(this)),
+      m_memoFileTimer(new QTimer(this)) {
+    m_desktopPicture.attach(m_hub);
+    m_popups.attach(m_hub);
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowFlag(Qt::FramelessWindowHint);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -305,7 +260,6 @@ void TMainForm::showTray() {
     m_tray->setToolTip(QStringLiteral("Velmora"));
     connect(m_tray, &QSystemTrayIcon::activated, this, &TMainForm::trayActivated);
     m_tray->show();
-    m_reminderWindows.setTray(m_tray);
 }
 
 void TMainForm::trayActivated(QSystemTrayIcon::ActivationReason reason) {

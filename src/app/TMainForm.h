@@ -2,6 +2,7 @@
 
 #include "app/MainHub.h"
 #include "app/MemoWindows.h"
+#include "app/PopupWindows.h"
 #include "app/TrayMenu.h"
 
 #include <QImage>
@@ -27,28 +28,6 @@ public:
     bool confirm(std::string_view text) override;
     // The display connection is gone: messages go to standard error.
     static void setDisplayGone();
-};
-
-// Reminders until the reminder window exists: the tray's balloon shows the
-// entry, the sound plays, the supplement programs start.
-class TrayReminderWindows : public ReminderWindows {
-public:
-    explicit TrayReminderWindows(Platform& platform) : m_platform(platform) {}
-    // Reminders that came before the tray icon are shown when it comes.
-    void setTray(QSystemTrayIcon* tray);
-    void openSaved(const std::string& stateFile, const std::string& text, const std::string& key,
-                   std::optional<int> colour) override;
-    void openFresh(const ReminderGeometry& geometry, const std::string& text, const std::string& key,
-                   const FontSetting& font) override;
-    void close(const std::string& key) override;
-    void playSound(const std::string& waveFile) override;
-    void launch(const std::string& program, const std::string& parameters, const std::string& workingDir) override;
-
-private:
-    void show(const std::string& text);
-    Platform& m_platform;
-    QSystemTrayIcon* m_tray = nullptr;
-    std::vector<std::string> m_waiting;
 };
 
 // The hidden main window: it owns the hub, turns its timer wishes into
@@ -92,6 +71,7 @@ public:
     void bringBackMemo(std::size_t index) override;
     // The desktop memos (for tests).
     MemoWindows& memoWindows() { return *m_memoWindows; }
+    PopupWindows& popupWindows() { return m_popups; }
     void showDayHint(const std::vector<std::string>& lines, int x, int y) override;
     void hideDayHint() override;
     // The day hint's window (for tests).
@@ -135,7 +115,9 @@ private:
 
     Platform& m_platform;
     DialogFeedback m_feedback;
-    TrayReminderWindows m_reminderWindows;
+    // Made before the hub, which opens reminders in them; they reach it once attached.
+    DesktopPicture m_desktopPicture;
+    PopupWindows m_popups;
     MainHub m_hub;
     std::unique_ptr<MemoWindows> m_memoWindows;
     bool m_once;

@@ -32,7 +32,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-
 namespace velmora {
 
 namespace {
@@ -43,10 +42,6 @@ QString q(std::string_view text) {
 
 QColor shownColour(Colour colour) {
     return toQColor(resolveColour(colour));
-}
-
-Colour fromQColor(const QColor& c) {
-    return static_cast<Colour>(c.red() | (c.green() << 8) | (c.blue() << 16));
 }
 
 QDate toQDate(DateValue d) {
@@ -128,6 +123,8 @@ TEditForm::TEditForm(EditFormContext context, NameValueList& defaultColours, boo
         m_pattern->button(i)->setText(q(captions[static_cast<std::size_t>(i)]));
     }
     m_ptnGrp->setVisible(m_model.patternChoiceVisible());
+    m_ptnGrp->setTitle(q(m_model.patternGroupCaption()));
+    m_ptnGrp->setEnabled(m_model.patternChoiceEnabled());
     for (int i = 0; i < 6; ++i) {
         m_outPatterns[static_cast<std::size_t>(i)]->setText(q(m_model.outPatternCaption(i)));
     }
@@ -614,7 +611,7 @@ void TEditForm::chooseColour() {
     if (!chosen.isValid()) {
         return;
     }
-    const Colour colour = fromQColor(chosen);
+    const Colour colour = colourOf(chosen);
     m_model.setColour(colour);
     m_palette.remember(colour);
     for (int i = 0; i < ColourPalette::kCount; ++i) {
@@ -628,7 +625,7 @@ void TEditForm::chooseSwatchColour(int index) {
     if (!swatch->chooseColor(QStringLiteral("色指定"))) {
         return;
     }
-    const Colour colour = fromQColor(swatch->color());
+    const Colour colour = colourOf(swatch->color());
     m_palette.setSwatch(index, colour);
     m_model.setColour(colour);
     showValues();

@@ -4,12 +4,6 @@
 
 namespace velmora {
 
-namespace {
-
-constexpr std::string_view kMemo = "Memo";
-
-} // namespace
-
 std::string escapeMemoText(const std::string& text) {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -44,7 +38,8 @@ std::string unescapeMemoText(const std::string& value) {
     return out;
 }
 
-bool readMemoState(const std::string& path, MemoState* state, std::string* error) {
+bool readMemoState(const std::string& path, MemoState* state, std::string* error, const char* section) {
+    const std::string_view kMemo = section;
     ProfileFile file(path);
     if (file.load(error) != ReadOutcome::Read) {
         if (error && error->empty()) {
@@ -78,11 +73,14 @@ bool readMemoState(const std::string& path, MemoState* state, std::string* error
     s.editorPicture = file.readString(kMemo, "EditorPicture", s.editorPicture);
     s.fileName = file.readString(kMemo, "FileName", s.fileName);
     s.locked = file.readBool(kMemo, "Lock", s.locked);
+    s.entryKey = file.readString(kMemo, "Key", s.entryKey);
     return true;
 }
 
-bool writeMemoState(const std::string& path, const MemoState& s, std::string* error) {
-    ProfileFile file(path);
+namespace {
+
+// Fills the profile; false when a text cannot be stored.
+bool fill(ProfileFile& file, const MemoState& s, std::string_view kMemo) {
     bool ok = true;
     file.writeInteger(kMemo, "Left", s.left);
     file.writeInteger(kMemo, "Top", s.top);
@@ -100,7 +98,25 @@ bool writeMemoState(const std::string& path, const MemoState& s, std::string* er
     ok = file.writeString(kMemo, "EditorPicture", s.editorPicture) && ok;
     ok = file.writeString(kMemo, "FileName", s.fileName) && ok;
     file.writeBool(kMemo, "Lock", s.locked);
-    if (!ok) {
+    if (!s.entryKey.empty()) {
+        ok = file.writeString(kMemo, "Key", s.entryKey) && ok;
+    }
+    return ok;
+}
+
+} // namespace
+
+std::optional<std::string> memoStateBytes(const MemoState& state, const char* section) {
+    ProfileFile file;
+    if (!fill(file, state, section)) {
+        return std::nullopt;
+    }
+    return file.bytes();
+}
+
+bool writeMemoState(const std::string& path, const MemoState& s, std::string* error, const char* section) {
+    ProfileFile file(path);
+    if (!fill(file, s, section)) {
         if (error) {
             *error = "保存できない文字が含まれています";
         }

@@ -8,7 +8,6 @@
 #include "render/FontMapping.h"
 #include "render/QtCanvas.h"
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -32,10 +31,6 @@ namespace {
 
 QColor qColor(Colour c) {
     return toQColor(c);
-}
-
-Colour colourOf(const QColor& c) {
-    return static_cast<Colour>(c.red()) | static_cast<Colour>(c.green()) << 8 | static_cast<Colour>(c.blue()) << 16;
 }
 
 QStringList linesOf(const std::string& text) {
@@ -179,12 +174,7 @@ bool TMemoForm::hasPicture() const {
 }
 
 QImage TMemoForm::picture() const {
-    const QString path = QString::fromStdString(m_state.picture);
-    if (path != m_pictureLoaded) {
-        m_pictureLoaded = path;
-        m_pictureImage = QImage(path);
-    }
-    return m_pictureImage;
+    return m_picture.get(m_state.picture);
 }
 
 bool TMemoForm::pictureFillsWindow() const {
@@ -487,32 +477,9 @@ void TMemoForm::buildMenu() {
     connect(addItem(m_menu, "Print1", "印刷"), &QAction::triggered, this, [this] { print(); });
     m_menu->addSeparator();
 
-    const auto submenu = [this](const char* name, const char* caption,
-                                std::initializer_list<std::pair<const char*, const char*>> items,
-                                void (TMemoForm::*choose)(int)) {
-        QMenu* sub = m_menu->addMenu(QString::fromUtf8(caption));
-        sub->menuAction()->setObjectName(QString::fromUtf8(name));
-        auto* group = new QActionGroup(sub);
-        int value = 0;
-        for (const auto& [itemName, itemCaption] : items) {
-            QAction* a = addItem(sub, itemName, itemCaption);
-            a->setCheckable(true);
-            group->addAction(a);
-            connect(a, &QAction::triggered, this, [this, choose, value] { (this->*choose)(value); });
-            ++value;
-        }
-    };
-    submenu("PlacementMenu", "貼付る高さ", {{"Bottom", "いつも一番下"}, {"Top", "ふつう"}, {"TopMost", "いつも一番上"}},
-            &TMemoForm::choosePlacement);
-    submenu("FrameMenu", "枠の描き方",
-            {{"OrgFrame", "内側に合わせる"}, {"NoFrame", "枠なし"}, {"DefFrame", "色を指定する"}},
-            &TMemoForm::chooseFrame);
-    submenu("TransMenu", "透明にする",
-            {{"TransNo", "透明にしない"},
-             {"TransStd", "割と透明"},
-             {"TransComp", "透明にする"},
-             {"TransMore", "透明・透過にする"}},
-            &TMemoForm::chooseTransparency);
+    addLookMenus(
+        m_menu, [this](int v) { choosePlacement(v); }, [this](int v) { chooseFrame(v); },
+        [this](int v) { chooseTransparency(v); });
     connect(addItem(m_menu, "GrapfDelete", "画像を削除"), &QAction::triggered, this, [this] {
         m_state.picture = "NONE";
         autoFit();
@@ -536,13 +503,7 @@ void TMemoForm::updateMenu() {
     find("AutoSizeBtn")->setChecked(m_state.autoSize);
     find("lock")->setChecked(m_state.locked);
     find("DrawDesk")->setChecked(look().drawDesk == 1);
-    find("TransStd")->setVisible(false);
-    const char* placements[] = {"Bottom", "Top", "TopMost"};
-    const char* frames[] = {"OrgFrame", "NoFrame", "DefFrame"};
-    const char* transparencies[] = {"TransNo", "TransStd", "TransComp", "TransMore"};
-    find(placements[std::clamp(look().placement, 0, 2)])->setChecked(true);
-    find(frames[std::clamp(look().frame, 0, 2)])->setChecked(true);
-    find(transparencies[std::clamp(look().trans, 0, 3)])->setChecked(true);
+    checkLookMenus(m_menu, look());
     find("GrapfDelete")->setEnabled(owns && hasPicture());
 }
 

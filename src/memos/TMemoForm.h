@@ -133,8 +133,7 @@ private:
     bool m_shownOnce = false;
     bool m_menuOpen = false;
     bool m_closing = false;
-    mutable QString m_pictureLoaded;
-    mutable QImage m_pictureImage;
+    NotePicture m_picture;
 };
 
 } // namespace velmora

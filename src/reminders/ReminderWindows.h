@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace velmora {
 
@@ -31,6 +33,15 @@ public:
                            const FontSetting& font) = 0;
     // Closes the open reminder window of the entry.
     virtual void close(const std::string& key) = 0;
+    // The open window of an entry shows it under a new key, or a new text
+    // (the schedule list renumbered or retitled the entry).
+    // Every window is found by its old key before any is renamed: two
+    // entries may swap keys.
+    virtual void rekeyAll(const std::vector<std::pair<std::string, std::string>>& moves) { (void)moves; }
+    virtual void retitle(const std::string& key, const std::string& text) {
+        (void)key;
+        (void)text;
+    }
     // Plays the wave file to its end; "" plays the default beep.
     virtual void playSound(const std::string& waveFile) = 0;
     // Starts a program directly (never through a shell) with its parameters

@@ -263,4 +263,9 @@ void QtCanvas::tint(const Rect& area, std::uint32_t colour, int transparency) {
     m_painterFontSet = false;
 }
 
+std::uint32_t colourOf(const QColor& c) {
+    return static_cast<std::uint32_t>(c.red()) | static_cast<std::uint32_t>(c.green()) << 8 |
+           static_cast<std::uint32_t>(c.blue()) << 16;
+}
+
 } // namespace velmora

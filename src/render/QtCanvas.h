@@ -61,5 +61,7 @@ private:
 };
 
 QColor toQColor(std::uint32_t bgr);
+// A colour as the program keeps it (0x00BBGGRR).
+std::uint32_t colourOf(const QColor& colour);
 
 } // namespace velmora

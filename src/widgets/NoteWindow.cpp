@@ -5,8 +5,10 @@
 #include "render/NoteFrame.h"
 #include "render/NoteRegions.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCursor>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -29,6 +31,59 @@ Qt::WindowFlags flagsFor(int placement) {
 }
 
 } // namespace
+
+QImage NotePicture::get(const std::string& path) const {
+    const QString p = QString::fromStdString(path);
+    if (p != m_path) {
+        m_path = p;
+        m_image = QImage(p);
+    }
+    return m_image;
+}
+
+void addLookMenus(QMenu* menu, const std::function<void(int)>& placement, const std::function<void(int)>& frame,
+                  const std::function<void(int)>& transparency) {
+    const auto submenu = [menu](const char* name, const char* caption,
+                                std::initializer_list<std::pair<const char*, const char*>> items,
+                                const std::function<void(int)>& choose) {
+        QMenu* sub = menu->addMenu(QString::fromUtf8(caption));
+        sub->menuAction()->setObjectName(QString::fromUtf8(name));
+        auto* group = new QActionGroup(sub);
+        int value = 0;
+        for (const auto& [itemName, itemCaption] : items) {
+            QAction* a = sub->addAction(QString::fromUtf8(itemCaption));
+            a->setObjectName(QString::fromUtf8(itemName));
+            a->setCheckable(true);
+            group->addAction(a);
+            QObject::connect(a, &QAction::triggered, menu, [choose, value] { choose(value); });
+            ++value;
+        }
+    };
+    submenu("PlacementMenu", "貼付る高さ", {{"Bottom", "いつも一番下"}, {"Top", "ふつう"}, {"TopMost", "いつも一番上"}},
+            placement);
+    submenu("FrameMenu", "枠の描き方",
+            {{"OrgFrame", "内側に合わせる"}, {"NoFrame", "枠なし"}, {"DefFrame", "色を指定する"}}, frame);
+    submenu("TransMenu", "透明にする",
+            {{"TransNo", "透明にしない"},
+             {"TransStd", "割と透明"},
+             {"TransComp", "透明にする"},
+             {"TransMore", "透明・透過にする"}},
+            transparency);
+    menuAction(menu, "TransStd")->setVisible(false);
+}
+
+QAction* menuAction(QMenu* menu, const char* name) {
+    return menu->findChild<QAction*>(QString::fromUtf8(name));
+}
+
+void checkLookMenus(QMenu* menu, const MemoLook& look) {
+    const char* placements[] = {"Bottom", "Top", "TopMost"};
+    const char* frames[] = {"OrgFrame", "NoFrame", "DefFrame"};
+    const char* transparencies[] = {"TransNo", "TransStd", "TransComp", "TransMore"};
+    menuAction(menu, placements[std::clamp(look.placement, 0, 2)])->setChecked(true);
+    menuAction(menu, frames[std::clamp(look.frame, 0, 2)])->setChecked(true);
+    menuAction(menu, transparencies[std::clamp(look.trans, 0, 3)])->setChecked(true);
+}
 
 NoteWindow::NoteWindow(const DesktopSource* desktop, QWidget* parent)
     : QWidget(parent, flagsFor(1)), m_desktop(desktop), m_hoverTimer(new QTimer(this)) {

@@ -7,8 +7,11 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
+class QAction;
+class QMenu;
 class QTimer;
 
 namespace velmora {
@@ -23,6 +26,28 @@ public:
     // null picture when none is known.
     virtual QImage desktopPiece(const QRect& screenRect) const = 0;
 };
+
+// The picture of a note, read again only when its path changes.
+class NotePicture {
+public:
+    // Null when the path names no readable picture.
+    QImage get(const std::string& path) const;
+
+private:
+    mutable QString m_path;
+    mutable QImage m_image;
+};
+
+// The look submenus of a note's menu: "貼付る高さ" (Bottom, Top, TopMost),
+// "枠の描き方" (OrgFrame, NoFrame, DefFrame) and "透明にする" (TransNo,
+// TransStd (hidden), TransComp, TransMore), each item calling its chooser
+// with its position.
+void addLookMenus(QMenu* menu, const std::function<void(int)>& placement, const std::function<void(int)>& frame,
+                  const std::function<void(int)>& transparency);
+// Checks the items of the look in those submenus.
+void checkLookMenus(QMenu* menu, const MemoLook& look);
+// An action of a menu (or its submenus) by object name.
+QAction* menuAction(QMenu* menu, const char* name);
 
 // A note window (memos, reminder windows): borderless but for a thin frame
 // of its own, stacked at the bottom, normally or on top, optionally

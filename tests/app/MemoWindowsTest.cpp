@@ -14,6 +14,7 @@ namespace {
 
 struct MemoFixture : HubFixture {
     MemoFixture() {
+        desktop.attach(hub);
         std::filesystem::create_directories(home.file("Memo"));
         memoData("0=MEMO0000.dfm\r\n1=MEMO0001.dfm\r\n", "MEMO0001.dfm=1001\r\n");
         memo("MEMO0000.dfm", "一つ目", 10);
@@ -40,7 +41,8 @@ struct MemoFixture : HubFixture {
         }
         return out;
     }
-    MemoWindows memos{hub, feedback};
+    DesktopPicture desktop;
+    MemoWindows memos{hub, feedback, desktop};
 };
 
 } // namespace
