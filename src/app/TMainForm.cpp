@@ -473,6 +473,7 @@ void TMainForm::CalInputBtnClick() {
                              ? QGuiApplication::primaryScreen()->geometry()
                              : QRect(0, 0, m_platform.screenWidth(), m_platform.screenHeight());
     setGeometry(screen);
+    m_popups.setHidden(true); // the calendar is looked at whole
     // A full-screen window as the desktop knows one (no frame, over panels).
     setMouseTracking(true);
     showFullScreen();
@@ -483,6 +484,7 @@ void TMainForm::CalInputBtnClick() {
 
 void TMainForm::MinimizeBtn2Click() {
     hide();
+    m_popups.setHidden(false);
     m_hub.calendarWindowReturned();
     m_picture = QImage();
 }
@@ -627,6 +629,9 @@ void TMainForm::terminate(bool calendarChanged) {
         m_tray->hide();
     }
     setBusyCursor(false);
+    // The reminder windows keep their places for the next day: their states
+    // go into the schedule file the close query saves.
+    m_popups.closeAll();
     m_hub.closeQuery();
     m_hub.destroy(calendarChanged);
     syncTimers();
