@@ -77,8 +77,9 @@ void PopupWindows::open(MemoState state) {
     }
     auto* w = new TPopupForm(*this, &m_desktop, state);
     m_windows.push_back(w);
-    w->show();
+    // Set up before it shows, so that it never flashes at its stored size.
     w->initialise();
+    w->show();
 }
 
 void PopupWindows::close(const std::string& key) {
