@@ -18,7 +18,7 @@ velmora_install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-VELMORA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libx11-dev libxi-dev
+VELMORA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-multimedia-dev libgl-dev libx11-dev libxi-dev
     fonts-motoya-l-maruberi fonts-ipafont-gothic fonts-ipafont-mincho fonts-noto-cjk
     qt6-translations-l10n)
 

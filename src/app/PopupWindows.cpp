@@ -11,7 +11,6 @@
 #include "reminders/PopupFormModel.h"
 #include "reminders/SupplementCommands.h"
 
-#include <QApplication>
 #include <QPointer>
 
 #include <algorithm>
@@ -229,8 +228,7 @@ std::string PopupWindows::supplementText(const std::string& key) {
 }
 
 void PopupWindows::playSound(const std::string& waveFile) {
-    (void)waveFile;
-    QApplication::beep();
+    m_platform.playSound(waveFile);
 }
 
 void PopupWindows::launch(const std::string& program, const std::string& parameters, const std::string& workingDir) {

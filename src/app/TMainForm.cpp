@@ -130,6 +130,8 @@ TMainForm::TMainForm(Platform& platform, Clock& clock, bool once, QWidget* paren
       m_memoFileTimer(new QTimer(this)) {
     m_desktopPicture.attach(m_hub);
     m_popups.attach(m_hub);
+    // A sound file that cannot be played is said once; the beep stands in for it.
+    m_platform.setSoundFailure([this](const std::string& message) { m_feedback.showMessage(message); });
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowFlag(Qt::FramelessWindowHint);
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -12,6 +12,8 @@
 
 namespace velmora {
 
+class SoundPlayer;
+
 // What the operating system gives beyond the standard library, behind one
 // interface. One implementation per folder (headless/, later x11/ and win32/),
 // chosen by createPlatform().
@@ -94,6 +96,19 @@ public:
     // Moves a file to the desktop's trash, from where the user can get it
     // back; false when it could not be moved (the file stays).
     virtual bool moveToTrash(const std::string& path);
+
+    // Plays a wave file without holding up the user-interface thread; "" gives
+    // the default beep. A file that is missing or cannot be played gives the
+    // beep instead and is reported once per path for the run through
+    // setSoundFailure(); a machine without a sound device only beeps and
+    // says nothing. Without a desktop nothing is ever heard or said.
+    virtual void playSound(const std::string& waveFile);
+    // Who is told, in Japanese, that a wave file cannot be played; nobody by default.
+    void setSoundFailure(std::function<void(const std::string& message)> failed);
+
+private:
+    std::function<void(const std::string&)> m_soundFailure;
+    std::shared_ptr<SoundPlayer> m_sound; // made at the first sound
 };
 
 // The platform of this build and session.
