@@ -127,7 +127,9 @@ void MainHub::startUp(const StartupEnvironment& environment, bool once) {
 
     // AutoPaint 0 switches the redraw after a wallpaper change off.
     m_timers.wp.interval = m_state.settings.autoPaint == 0 ? 0 : 10;
-    // WaitTime: the user's desktop may need a while after log-in.
+    // WaitTime: the user's desktop may need a while after log-in. At most ten
+    // minutes: a mistyped value must not leave the program asleep, its tray
+    // icon missing, for hours.
     if (m_state.settings.waitTime > 0) {
         std::this_thread::sleep_for(std::chrono::seconds(std::min(m_state.settings.waitTime, 600)));
     }
