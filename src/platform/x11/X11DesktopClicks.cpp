@@ -21,7 +21,8 @@ struct X11DesktopClicks::Connection {
     int altDown = 0;
     KeyCode altLeft = 0;
     KeyCode altRight = 0;
-    Atom rootPicture = None;
+    // Every property by which a program tells that it set the root's background.
+    Atom rootPicture[3] = {None, None, None};
     bool clicks = false; // XInput2 is there
     ~Connection() {
         if (display) {
@@ -56,7 +57,9 @@ std::unique_ptr<X11DesktopClicks> X11DesktopClicks::open(Handler handler, const 
     ::Display* d = connection->display;
     // The root picture's changes are heard with or without XInput2.
     XSelectInput(d, DefaultRootWindow(d), PropertyChangeMask);
-    connection->rootPicture = XInternAtom(d, "_XROOTPMAP_ID", False);
+    connection->rootPicture[0] = XInternAtom(d, "_XROOTPMAP_ID", False);
+    connection->rootPicture[1] = XInternAtom(d, "ESETROOT_PMAP_ID", False);
+    connection->rootPicture[2] = XInternAtom(d, "_XSETROOT_ID", False);
     int event = 0;
     int error = 0;
     int major = 2;
@@ -144,13 +147,14 @@ bool X11DesktopClicks::eventsWaiting() const {
 void X11DesktopClicks::processPending() {
     ::Display* d = m_connection->display;
     bool moved = false;
+    // A setter changes several of the properties at once: one report for them all.
+    bool pictureChanged = false;
     while (XPending(d) > 0) {
         XEvent event;
         XNextEvent(d, &event);
         if (event.type == PropertyNotify) {
-            if (event.xproperty.atom == m_connection->rootPicture && m_pictureChanged) {
-                m_pictureChanged();
-            }
+            const Atom* atoms = m_connection->rootPicture;
+            pictureChanged = pictureChanged || std::find(atoms, atoms + 3, event.xproperty.atom) != atoms + 3;
             continue;
         }
         XGenericEventCookie* cookie = &event.xcookie;
@@ -187,6 +191,9 @@ void X11DesktopClicks::processPending() {
             }
         }
         XFreeEventData(d, cookie);
+    }
+    if (pictureChanged && m_pictureChanged) {
+        m_pictureChanged();
     }
     if (moved && m_pointerMoved) {
         // Raw motion carries the device's movement, not the pointer's place;

@@ -18,7 +18,9 @@ public:
     using Handler = std::function<void(const DesktopDoubleClick&)>;
 
     // nullptr when the server cannot be reached. `display` empty: $DISPLAY.
-    // `rootPictureChanged` runs when _XROOTPMAP_ID is set or removed.
+    // `rootPictureChanged` runs when _XROOTPMAP_ID, ESETROOT_PMAP_ID or
+    // _XSETROOT_ID is set or removed (once for those read together). A
+    // background set without any of them is not heard: nothing tells.
     static std::unique_ptr<X11DesktopClicks> open(Handler handler, const std::string& display = {},
                                                   std::function<void()> rootPictureChanged = {});
     ~X11DesktopClicks();

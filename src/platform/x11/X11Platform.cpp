@@ -10,12 +10,12 @@
 #include "platform/WallpaperLayout.h"
 #include "platform/x11/X11DesktopClicks.h"
 #include "platform/x11/X11Property.h"
+#include "platform/x11/X11RootBackground.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -85,6 +85,18 @@ void writeNote(::Display* d, Window root, const std::string& kind, const std::st
     XChangeProperty(d, root, XInternAtom(d, kStateAtom, False), XInternAtom(d, "UTF8_STRING", False), 8,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(note.data()),
                     static_cast<int>(note.size()));
+}
+
+// Our note of what the root picture is, whether or not the root still shows it.
+void readNote(::Display* d, Window root, std::string* kind, std::string* path) {
+    const std::string note = textProperty(d, root, XInternAtom(d, kStateAtom, False));
+    const auto newline = note.find('\n');
+    if (kind) {
+        *kind = note.substr(0, newline);
+    }
+    if (path) {
+        *path = newline == std::string::npos ? std::string() : note.substr(newline + 1);
+    }
 }
 
 // The title of a window as a UTF-8 text (_NET_WM_NAME, else WM_NAME).
@@ -209,12 +221,45 @@ bool X11Platform::captureDesktop(const std::string& baseWallpaper, QImage* pictu
                                    shown ? shown->background : 0xFF000000, m_width, m_height);
         return true;
     }
-    std::string kind;
-    if (rootPictureIsOurs(&kind, nullptr) && kind != "base") {
-        // The root shows one of our calendars: the bare desktop is only known from the user's file.
-        return coverScreen(baseWallpaper, m_width, m_height, picture);
+    XConnection display;
+    if (!display.d) {
+        return false;
     }
-    return readRootPicture(picture);
+    ::Display* d = display.d;
+    const Window root = DefaultRootWindow(d);
+    const Pixmap named = retainedPixmap(d, root, XInternAtom(d, "_XROOTPMAP_ID", False));
+    const Pixmap ours = retainedPixmap(d, root, XInternAtom(d, kPixmapAtom, False));
+    if (named != None && named != ours) {
+        // Another program named its picture.
+        return readRootPicture(picture);
+    }
+    std::string kind;
+    const auto ourPicture = [&] {
+        // Our base picture is the bare desktop; one of our calendars is not,
+        // which is only known from the user's file then.
+        return kind == "base" ? readRootPicture(picture) : coverScreen(baseWallpaper, m_width, m_height, picture);
+    };
+    if (rootPictureIsOurs(&kind, nullptr)) {
+        return ourPicture();
+    }
+    if (ours == None && xsetrootId(d) == None) {
+        // Nobody has set the root by any convention, not even we: what it
+        // shows is most likely the server's own default, no wallpaper. The
+        // last capture (or the plain base) stays, as it always has.
+        return false;
+    }
+    // A background nobody named as a picture: take it as the server paints it.
+    QImage background;
+    if (!readRootBackground(d, m_width, m_height, &background)) {
+        return false;
+    }
+    if (ours != None && showsPicture(background, pixmapPicture(d, ours))) {
+        // Only the properties changed: the root still shows our picture, never a base.
+        readNote(d, root, &kind, nullptr);
+        return ourPicture();
+    }
+    *picture = background;
+    return true;
 }
 
 bool X11Platform::readRootPicture(QImage* picture) const {
@@ -223,47 +268,12 @@ bool X11Platform::readRootPicture(QImage* picture) const {
         return false;
     }
     ::Display* d = display.d;
-    const Window root = DefaultRootWindow(d);
-    const Pixmap pixmap = retainedPixmap(d, root, XInternAtom(d, "_XROOTPMAP_ID", False));
-    if (pixmap == None) {
+    // A pixmap whose owner has gone cannot be read: the caller keeps its last capture.
+    const QImage out =
+        pixmapPicture(d, retainedPixmap(d, DefaultRootWindow(d), XInternAtom(d, "_XROOTPMAP_ID", False)));
+    if (out.isNull()) {
         return false;
     }
-    // A pixmap whose owner has gone makes every request fail; never let that end the program.
-    XErrorHandler previous = XSetErrorHandler(ignoreErrors);
-    Window unusedRoot = 0;
-    int x = 0;
-    int y = 0;
-    unsigned width = 0;
-    unsigned height = 0;
-    unsigned border = 0;
-    unsigned depth = 0;
-    XImage* image = nullptr;
-    if (XGetGeometry(d, pixmap, &unusedRoot, &x, &y, &width, &height, &border, &depth) && width > 0 && height > 0) {
-        image = XGetImage(d, pixmap, 0, 0, width, height, AllPlanes, ZPixmap);
-    }
-    XSync(d, False);
-    XSetErrorHandler(previous);
-    if (!image) {
-        return false;
-    }
-    QImage out(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
-    const bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst && image->red_mask == 0xFF0000 &&
-                        image->green_mask == 0xFF00 && image->blue_mask == 0xFF;
-    for (int row = 0; row < out.height(); ++row) {
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(row));
-        if (direct) {
-            // The usual 24-bit visual: the rows are already 0x00RRGGBB words.
-            const auto* source = reinterpret_cast<const std::uint32_t*>(image->data + row * image->bytes_per_line);
-            for (int col = 0; col < out.width(); ++col) {
-                line[col] = 0xFF000000u | (source[col] & 0xFFFFFF);
-            }
-            continue;
-        }
-        for (int col = 0; col < out.width(); ++col) {
-            line[col] = 0xFF000000u | static_cast<QRgb>(XGetPixel(image, col, row) & 0xFFFFFF);
-        }
-    }
-    XDestroyImage(image);
     *picture = out.width() == m_width && out.height() == m_height
                    ? out
                    : out.scaled(m_width, m_height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -336,6 +346,9 @@ bool X11Platform::setRootPicture(const QImage& source, const std::string& kind, 
         XSync(d, False);
         XSetErrorHandler(previous);
     }
+    // A tool that set the background the xsetroot way left its resources
+    // for us to free, and its property must not outlive its picture.
+    releaseXsetrootId(d);
     XChangeProperty(d, root, rootPixmap, XA_PIXMAP, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&pixmap), 1);
     XChangeProperty(d, root, esetroot, XA_PIXMAP, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&pixmap),
@@ -348,6 +361,11 @@ bool X11Platform::setRootPicture(const QImage& source, const std::string& kind, 
     // The pixmap stays when this connection closes, so the desktop keeps the calendar.
     XSetCloseDownMode(d, RetainPermanent);
     XSync(d, False);
+    // The root's pixels tell us later whether someone has set another
+    // background, but only if they show our picture now: a server (or a
+    // compositing manager) that shows it otherwise must never make us take
+    // our own desktop for a new wallpaper at every look.
+    m_judgePixels = compareRootWith(d, pixmap) != RootLook::Differs;
     return true;
 }
 
@@ -358,18 +376,25 @@ bool X11Platform::rootPictureIsOurs(std::string* kind, std::string* path) const 
     }
     ::Display* d = display.d;
     const Window root = DefaultRootWindow(d);
-    const Pixmap shown = retainedPixmap(d, root, XInternAtom(d, "_XROOTPMAP_ID", False));
-    if (shown == None || shown != retainedPixmap(d, root, XInternAtom(d, kPixmapAtom, False))) {
+    const Pixmap ours = retainedPixmap(d, root, XInternAtom(d, kPixmapAtom, False));
+    if (ours == None || ours != retainedPixmap(d, root, XInternAtom(d, "_XROOTPMAP_ID", False))) {
         return false;
     }
-    const std::string note = textProperty(d, root, XInternAtom(d, kStateAtom, False));
-    const auto newline = note.find('\n');
-    if (kind) {
-        *kind = note.substr(0, newline);
+    // Tools that set only the root's background (xsetroot, image viewers)
+    // leave the properties naming our picture: the root's own pixels say
+    // whether it still shows it.
+    const RootLook look = m_judgePixels ? compareRootWith(d, ours) : RootLook::Unknown;
+    if (look == RootLook::Differs) {
+        return false;
     }
-    if (path) {
-        *path = newline == std::string::npos ? std::string() : note.substr(newline + 1);
+    // _XSETROOT_ID is removed whenever we set the root, so one there now was
+    // left by whoever set it after us, as is another ESETROOT_PMAP_ID; only
+    // a root that provably still shows our picture outweighs them.
+    const Pixmap esetroot = retainedPixmap(d, root, XInternAtom(d, "ESETROOT_PMAP_ID", False));
+    if ((xsetrootId(d) != None || (esetroot != None && esetroot != ours)) && look != RootLook::Same) {
+        return false;
     }
+    readNote(d, root, kind, path);
     return true;
 }
 

@@ -30,12 +30,13 @@ public:
     bool installWallpaper(const std::string& path, std::string* error) override;
     bool installBaseWallpaper(const std::string& path, std::string* error) override;
     // Under a desktop environment its setting; on a plain X server the file
-    // we put there while the root picture is still ours ("" once another
-    // program has replaced it).
+    // we put there while the root still shows our picture ("" once anyone
+    // else has set the root, by a property or only by painting it).
     std::string currentWallpaper() const override;
     // Under a desktop environment its picture laid out its way; on a plain X
-    // server the root window's background pixmap (_XROOTPMAP_ID), whoever
-    // set it, unless it is our calendar.
+    // server the picture another program named (_XROOTPMAP_ID), else the
+    // root window's background as the server paints it (a colour, or a
+    // picture set without a name), unless it is our calendar.
     bool captureDesktop(const std::string& baseWallpaper, QImage* picture) override;
     std::string wallpaperBackend() const override;
     void watchDesktop(std::function<void()> wallpaperChanged,
@@ -49,6 +50,8 @@ private:
     // What the root picture is, as we left it: `kind` "calendar", "base"
     // or "stale" (our calendar, no longer the wallpaper), and its file.
     bool setRootPicture(const QImage& picture, const std::string& kind, const std::string& path, std::string* error);
+    // False when another program has set the root since: its properties,
+    // or (unless they cannot be trusted here) the root's own pixels, say so.
     bool rootPictureIsOurs(std::string* kind, std::string* path) const;
     void markRootPicture(const std::string& kind, const std::string& path) const;
     bool readRootPicture(QImage* picture) const;
@@ -63,6 +66,8 @@ private:
     // False once the connection is gone, for reads already queued.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::string m_lastSeen;
+    // Whether the root read back as our picture after we last set it.
+    bool m_judgePixels = true;
 };
 
 } // namespace velmora
