@@ -476,8 +476,10 @@ void TMainForm::CalInputBtnClick() {
                              : QRect(0, 0, m_platform.screenWidth(), m_platform.screenHeight());
     setGeometry(screen);
     m_popups.setHidden(true); // the calendar is looked at whole
-    // A full-screen window as the desktop knows one (no frame, over panels).
+    // A full-screen window as the desktop knows one (no frame, over panels),
+    // without a taskbar button: the program lives in the tray.
     setMouseTracking(true);
+    m_platform.keepOffTaskbar(static_cast<unsigned long>(winId()));
     showFullScreen();
     raise();
     activateWindow();

@@ -71,6 +71,9 @@ public:
     // True while the pointer is over the bare desktop (not over a window).
     virtual bool pointerOverDesktop() const { return false; }
     // True when a top-level window with exactly this title is open.
+    // Keeps a window of ours off the taskbar and the pager (the full-screen
+    // calendar: the program lives in the tray). Nothing where there is no taskbar.
+    virtual void keepOffTaskbar(unsigned long windowId) { (void)windowId; }
     virtual bool windowTitled(const std::string& title) const {
         (void)title;
         return false;

@@ -700,3 +700,84 @@ TEST_F(Resident, ARestOnADayOfTheDesktopShowsTheDaysHint) {
     EXPECT_TRUE(waitFor([&] { return balloons(desktop.d).size() == 1; }, 5000)) << "and the next rest brings it back";
     EXPECT_FALSE(resident->waitExit(10));
 }
+
+// The window's states (_NET_WM_STATE) by name.
+std::vector<std::string> windowStates(Display* d, Window w) {
+    std::vector<std::string> names;
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), 0, 64, False, XA_ATOM, &type, &format, &items,
+                           &after, &data) == Success &&
+        data && format == 32) {
+        const auto* atoms = reinterpret_cast<const unsigned long*>(data);
+        for (unsigned long i = 0; i < items; ++i) {
+            if (char* name = XGetAtomName(d, atoms[i])) {
+                names.emplace_back(name);
+                XFree(name);
+            }
+        }
+    }
+    if (data) {
+        XFree(data);
+    }
+    return names;
+}
+
+// The full-screen calendar had a taskbar button of its own, though the
+// program lives in the tray.
+TEST_F(Resident, TheFullScreenCalendarHasNoTaskbarButton) {
+    Trayer trayer(desktop.server.display());
+    if (!trayer.running()) {
+        GTEST_SKIP() << "no tray host (trayer) is installed here";
+    }
+    ASSERT_TRUE(waitFor(
+        [&] { return XGetSelectionOwner(desktop.d, XInternAtom(desktop.d, "_NET_SYSTEM_TRAY_S0", False)); }, 5000));
+    ASSERT_TRUE(startResident()) << firstOutput();
+    int x = 0;
+    int y = 0;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            std::vector<Window> icons;
+            findWindows(
+                desktop.d, DefaultRootWindow(desktop.d),
+                [&](Window w) { return mapped(desktop.d, w) && hasProperty(desktop.d, w, "_XEMBED_INFO"); }, icons);
+            Window child = 0;
+            return icons.size() == 1 &&
+                   XTranslateCoordinates(desktop.d, icons[0], DefaultRootWindow(desktop.d), 8, 8, &x, &y, &child);
+        },
+        10000));
+    const auto fullScreen = [&] {
+        std::vector<Window> found;
+        findWindows(
+            desktop.d, DefaultRootWindow(desktop.d),
+            [&](Window w) {
+                const auto states = windowStates(desktop.d, w);
+                return mapped(desktop.d, w) &&
+                       std::find(states.begin(), states.end(), "_NET_WM_STATE_FULLSCREEN") != states.end();
+            },
+            found);
+        return found;
+    };
+    // Twice: the window's states go when it is withdrawn.
+    for (int round = 0; round < 2; ++round) {
+        clickAt(desktop.d, x, y, 3);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        // The menu holds the keyboard: the third enabled item is "カレンダー表示".
+        for (int i = 0; i < 3; ++i) {
+            pressKey(desktop.d, XK_Down);
+        }
+        pressKey(desktop.d, XK_Return);
+        ASSERT_TRUE(waitFor([&] { return fullScreen().size() == 1; }, 10000)) << "round " << round;
+        const auto states = windowStates(desktop.d, fullScreen()[0]);
+        EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_TASKBAR"), states.end()) << round;
+        EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_PAGER"), states.end()) << round;
+        XWarpPointer(desktop.d, None, DefaultRootWindow(desktop.d), 0, 0, 0, 0, 300, 300);
+        XFlush(desktop.d);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        pressKey(desktop.d, XK_Escape);
+        ASSERT_TRUE(waitFor([&] { return fullScreen().empty(); }, 5000)) << "Esc puts the calendar back";
+    }
+}

@@ -44,6 +44,7 @@ public:
     void watchPointer(std::function<void(int x, int y)> moved) override;
     bool pointerOverDesktop() const override;
     bool windowTitled(const std::string& title) const override;
+    void keepOffTaskbar(unsigned long windowId) override;
 
 private:
     X11Platform(int width, int height);
