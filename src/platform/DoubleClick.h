@@ -26,6 +26,10 @@ public:
     // A left press at (x, y); a double-click when it completes one.
     std::optional<DesktopDoubleClick> leftPress(std::int64_t timeMs, int x, int y, bool alt);
 
+    // The desktop's double-click time, in milliseconds.
+    void setInterval(std::int64_t doubleClickMs) { m_interval = doubleClickMs; }
+    std::int64_t interval() const { return m_interval; }
+
     // The program handles a click until it says it is done.
     void setHandling(bool handling) { m_handling = handling; }
     bool handling() const { return m_handling; }

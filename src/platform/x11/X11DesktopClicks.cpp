@@ -1,11 +1,14 @@
 #include "platform/x11/X11DesktopClicks.h"
 
+#include "platform/XSettings.h"
+
 #include "platform/x11/X11Property.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
+#include <cstdio>
 
 #include <algorithm>
 
@@ -47,6 +50,36 @@ bool isDesktopWindow(::Display* d, Window w) {
 
 } // namespace
 
+int X11DesktopClicks::desktopDoubleClickTime(::Display* d) {
+    char name[32];
+    std::snprintf(name, sizeof name, "_XSETTINGS_S%d", DefaultScreen(d));
+    const Window manager = XGetSelectionOwner(d, XInternAtom(d, name, False));
+    if (manager == None) {
+        return kDefaultDoubleClickMs;
+    }
+    // The manager may go away between the two requests: its error must not end the program.
+    XErrorHandler previous = XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });
+    const Atom settings = XInternAtom(d, "_XSETTINGS_SETTINGS", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::optional<int> ms;
+    if (XGetWindowProperty(d, manager, settings, 0, 65536, False, settings, &type, &format, &count, &after, &data) ==
+            Success &&
+        data) {
+        if (format == 8) {
+            ms = xsettingsInteger(std::string_view(reinterpret_cast<const char*>(data), count), "Net/DoubleClickTime");
+        }
+        XFree(data);
+    }
+    XSync(d, False);
+    XSetErrorHandler(previous);
+    // A value no hand can click in (or none at all) leaves the usual time.
+    return ms && *ms >= 100 && *ms <= 5000 ? *ms : kDefaultDoubleClickMs;
+}
+
 std::unique_ptr<X11DesktopClicks> X11DesktopClicks::open(Handler handler, const std::string& display,
                                                          std::function<void()> rootPictureChanged) {
     auto connection = std::make_unique<Connection>();
@@ -70,8 +103,10 @@ std::unique_ptr<X11DesktopClicks> X11DesktopClicks::open(Handler handler, const 
         connection->altRight = XKeysymToKeycode(d, XK_Alt_R);
         connection->clicks = true;
     }
+    const int doubleClickMs = desktopDoubleClickTime(d);
     auto clicks = std::unique_ptr<X11DesktopClicks>(
         new X11DesktopClicks(std::move(connection), std::move(handler), std::move(rootPictureChanged)));
+    clicks->m_detector.setInterval(doubleClickMs);
     clicks->selectRawEvents(false);
     return clicks;
 }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+struct _XDisplay; // Xlib's Display, kept out of this header
+
 namespace velmora {
 
 // Desktop double-clicks and the pointer's moves on an X server: XInput2 raw
@@ -30,6 +32,9 @@ public:
     // Reads what has arrived; reports double-clicks over the desktop.
     void processPending();
     DoubleClickDetector& detector() { return m_detector; }
+    // The double-click time the desktop's settings daemon publishes
+    // (Net/DoubleClickTime), else 500 ms.
+    static int desktopDoubleClickTime(::_XDisplay* d);
     // True while the pointer is over the bare desktop.
     bool pointerOverDesktop() const;
     // The pointer's moves anywhere on the screen, as screen points (one per
