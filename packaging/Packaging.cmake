@@ -81,5 +81,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-motoya-l-maruberi, fonts-ipafont-gothic, fonts-ipafont-mincho")
 # The modern faces fall back to the IPA fonts without Noto; Qt's own texts
 # (standard buttons, dialogs) are English without its translations.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n, pulseaudio | pipewire-pulse")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n, qt6-image-formats-plugins, pulseaudio | pipewire-pulse")
 include(CPack)

@@ -20,7 +20,7 @@ velmora_install_missing() {
 
 VELMORA_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-multimedia-dev libgl-dev libx11-dev libxi-dev
     fonts-motoya-l-maruberi fonts-ipafont-gothic fonts-ipafont-mincho fonts-noto-cjk
-    qt6-translations-l10n)
+    qt6-translations-l10n qt6-image-formats-plugins)
 
 # Building the Debian package (cpack, dependency computation) and validating
 # the installed menu entry and AppStream data.

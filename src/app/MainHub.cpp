@@ -30,6 +30,22 @@ bool isCalendarFile(const std::string& path) {
     return lowerAscii(fileNameOf(path)) == "calendar.bmp";
 }
 
+// With no base of the user's (a first start, or a base whose file has gone),
+// the picture the desktop shows when it is the user's own: that picture is
+// the base. Putting back "no picture" (or a missing file) would wipe it from
+// the desktop's settings. `base` is the base's full path, "" for none.
+std::optional<std::string> userPictureShown(const Platform& platform, const std::string& base) {
+    std::error_code ec;
+    if (!base.empty() && std::filesystem::exists(base, ec)) {
+        return std::nullopt;
+    }
+    const std::string shown = platform.currentWallpaper();
+    if (shown.empty() || isCalendarFile(shown) || !std::filesystem::is_regular_file(shown, ec)) {
+        return std::nullopt;
+    }
+    return shown;
+}
+
 int textWidthOf(const std::string& text, const FontSetting& font) {
     QFont f(QString::fromStdString(mappedFamily(font.face)));
     f.setPointSize(font.size > 0 ? font.size : 9);
@@ -159,6 +175,15 @@ void MainHub::startUp(const StartupEnvironment& environment, bool once) {
     m_windows.setTrayVisible(true);
     m_startupDone = true;
 
+    if (const auto shown = userPictureShown(m_platform, baseWallpaperFile())) {
+        m_state.settings.samplefile = *shown;
+        // Our calendar replaces it on the desktop at once: the settings file
+        // must name it before then, or a run that never reaches its end loses it.
+        std::string error;
+        if (!saveSettings(m_state, &error)) {
+            fail("設定ファイルを保存できませんでした。\n" + m_state.locations.settingsPath + "\n" + error);
+        }
+    }
     // The first wallpaper: the user's own goes back on the desktop, and the
     // change it causes brings the first calendar.
     if (m_state.settings.watchWallPaper == 1) {
