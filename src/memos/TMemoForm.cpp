@@ -47,56 +47,12 @@ QAction* addItem(QMenu* menu, const char* name, const char* caption) {
 
 } // namespace
 
-// DLabel: the memo's face, its text or picture. Clicks go to the window.
-class MemoLabel : public QWidget {
-public:
-    explicit MemoLabel(TMemoForm* form) : QWidget(form), m_form(form) {
-        setObjectName(QStringLiteral("DLabel"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        if (m_form->faceIsShaped() && !m_form->hovering()) {
-            return; // the window is cut to the letters, filled with their colour
-        }
-        QPainter p(this);
-        if (!m_form->faceShowsDesktop()) {
-            p.fillRect(rect(), qColor(m_form->m_state.colour));
-        }
-        if (m_form->hasPicture()) {
-            const QImage picture = m_form->picture();
-            if (picture.isNull()) {
-                // Said once, after the paint: the picture is forgotten at once.
-                m_form->m_state.picture = "NONE";
-                QTimer::singleShot(0, m_form, [form = m_form] {
-                    form->m_host.feedback().showMessage("画像ファイルが存在しません。再度指定して下さい");
-                });
-            } else {
-                p.drawImage(rect(), picture);
-            }
-        }
-        p.setFont(m_form->shapeFont());
-        p.setPen(m_form->textColour());
-        const QFontMetrics fm(p.font());
-        int y = 0;
-        for (const QString& line : linesOf(m_form->m_state.text)) {
-            p.drawText(QRect(0, y, std::max(width(), fm.horizontalAdvance(line)), fm.height()),
-                       Qt::AlignLeft | Qt::AlignTop, line);
-            y += fm.height();
-        }
-    }
-
-private:
-    TMemoForm* m_form;
-};
-
 TMemoForm::TMemoForm(MemoHost& host, const DesktopSource* desktop, const MemoState& state, QWidget* parent)
     : NoteWindow(desktop, parent), m_host(host), m_state(state) {
     setObjectName(QStringLiteral("Fusen"));
     setWindowTitle(QStringLiteral("NotTomei"));
     setAcceptDrops(true);
-    m_label = new MemoLabel(this);
+    m_label = new NoteLabel(this);
     m_editor = new QPlainTextEdit(this);
     m_editor->setObjectName(QStringLiteral("MainMemo"));
     m_editor->setFrameShape(QFrame::NoFrame);
@@ -167,6 +123,15 @@ void TMemoForm::initialise(bool input) {
 void TMemoForm::layoutChildren() {
     m_label->setGeometry(pictureFillsWindow() ? rect() : clientRect());
     m_editor->setGeometry(clientRect());
+}
+
+Colour TMemoForm::faceColour() const {
+    return m_state.colour;
+}
+
+void TMemoForm::facePictureGone() {
+    m_state.picture = "NONE";
+    m_host.feedback().showMessage("画像ファイルが存在しません。再度指定して下さい");
 }
 
 bool TMemoForm::hasPicture() const {

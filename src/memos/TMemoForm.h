@@ -97,6 +97,10 @@ protected:
     bool locked() const override { return m_state.locked; }
     bool autoSized() const override { return m_state.autoSize; }
     bool pictureFillsWindow() const override;
+    Colour faceColour() const override;
+    bool hasFacePicture() const override { return hasPicture(); }
+    QImage facePicture() const override { return picture(); }
+    void facePictureGone() override;
     void openMenu(const QPoint& globalPos) override;
     bool menuOpen() const override { return m_menuOpen; }
     void geometryCommitted() override;
@@ -110,7 +114,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class MemoLabel;
     void buildMenu();
     void layoutChildren();
     void editorMenu(const QPoint& globalPos);

@@ -28,43 +28,6 @@
 
 namespace velmora {
 
-// DLabel: the entry's text on its colour, in the colour that reads on it.
-class PopupLabel : public QWidget {
-public:
-    explicit PopupLabel(TPopupForm* form) : QWidget(form), m_form(form) {
-        setObjectName(QStringLiteral("DLabel"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        if (m_form->faceIsShaped() && !m_form->hovering()) {
-            return; // the window is cut to the letters, filled with their colour
-        }
-        QPainter p(this);
-        if (!m_form->faceShowsDesktop()) {
-            p.fillRect(rect(), toQColor(m_form->m_state.colour));
-        }
-        if (m_form->hasPicture()) {
-            const QImage picture = m_form->picture();
-            if (picture.isNull()) {
-                m_form->m_state.picture.clear();
-                QTimer::singleShot(0, m_form, [form = m_form] {
-                    form->m_host.feedback().showMessage("画像ファイルが存在しません。再度指定して下さい");
-                });
-            } else {
-                p.drawImage(rect(), picture);
-            }
-        }
-        p.setFont(m_form->shapeFont());
-        p.setPen(m_form->textColour());
-        p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, m_form->shapeText());
-    }
-
-private:
-    TPopupForm* m_form;
-};
-
 namespace {
 
 class SupplementBox : public QWidget {
@@ -87,7 +50,7 @@ TPopupForm::TPopupForm(PopupHost& host, const DesktopSource* desktop, const Memo
     if (m_state.picture == "NONE") {
         m_state.picture.clear(); // a reminder without picture has an empty path
     }
-    m_label = new PopupLabel(this);
+    m_label = new NoteLabel(this);
     setGeometry(m_state.left, m_state.top, std::max(m_state.width, 4 * kNoteFrameWidth),
                 std::max(m_state.height, 4 * kNoteFrameWidth));
     buildMenu();
@@ -112,6 +75,15 @@ MemoState TPopupForm::state() const {
     s.width = width();
     s.height = height();
     return s;
+}
+
+Colour TPopupForm::faceColour() const {
+    return m_state.colour;
+}
+
+void TPopupForm::facePictureGone() {
+    m_state.picture.clear();
+    m_host.feedback().showMessage("画像ファイルが存在しません。再度指定して下さい");
 }
 
 bool TPopupForm::hasPicture() const {

@@ -83,6 +83,10 @@ protected:
     // The frame never sizes a reminder: it follows its text.
     bool autoSized() const override { return true; }
     bool pictureFillsWindow() const override;
+    Colour faceColour() const override;
+    bool hasFacePicture() const override { return hasPicture(); }
+    QImage facePicture() const override { return picture(); }
+    void facePictureGone() override;
     void openMenu(const QPoint& globalPos) override;
     bool menuOpen() const override { return m_menuOpen; }
 
@@ -92,7 +96,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    friend class PopupLabel;
     void buildMenu();
     void layoutLabel();
     void writeLook();

@@ -4,6 +4,7 @@
 #include "memos/NoteTones.h"
 #include "render/NoteFrame.h"
 #include "render/NoteRegions.h"
+#include "render/QtCanvas.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -83,6 +84,41 @@ void checkLookMenus(QMenu* menu, const MemoLook& look) {
     menuAction(menu, placements[std::clamp(look.placement, 0, 2)])->setChecked(true);
     menuAction(menu, frames[std::clamp(look.frame, 0, 2)])->setChecked(true);
     menuAction(menu, transparencies[std::clamp(look.trans, 0, 3)])->setChecked(true);
+}
+
+NoteLabel::NoteLabel(NoteWindow* note) : QWidget(note), m_note(note) {
+    setObjectName(QStringLiteral("DLabel"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void NoteLabel::paintEvent(QPaintEvent*) {
+    if (m_note->faceIsShaped() && !m_note->hovering()) {
+        return; // the window is cut to the letters, filled with their colour
+    }
+    QPainter p(this);
+    if (!m_note->faceShowsDesktop()) {
+        p.fillRect(rect(), toQColor(m_note->faceColour()));
+    }
+    if (m_note->hasFacePicture()) {
+        const QImage picture = m_note->facePicture();
+        if (picture.isNull()) {
+            // Said after the paint; the picture is forgotten at once.
+            QTimer::singleShot(0, m_note, [note = m_note] { note->facePictureGone(); });
+        } else {
+            p.drawImage(rect(), picture);
+        }
+    }
+    p.setFont(m_note->shapeFont());
+    p.setPen(m_note->textColour());
+    const QFontMetrics fm(p.font());
+    QString text = m_note->shapeText();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    int y = 0;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        p.drawText(QRect(0, y, std::max(width(), fm.horizontalAdvance(line)), fm.height()),
+                   Qt::AlignLeft | Qt::AlignTop, line);
+        y += fm.height();
+    }
 }
 
 NoteWindow::NoteWindow(const DesktopSource* desktop, QWidget* parent)

@@ -27,6 +27,8 @@ public:
     virtual QImage desktopPiece(const QRect& screenRect) const = 0;
 };
 
+class NoteWindow;
+
 // The picture of a note, read again only when its path changes.
 class NotePicture {
 public:
@@ -48,6 +50,19 @@ void addLookMenus(QMenu* menu, const std::function<void(int)>& placement, const 
 void checkLookMenus(QMenu* menu, const MemoLook& look);
 // An action of a menu (or its submenus) by object name.
 QAction* menuAction(QMenu* menu, const char* name);
+
+// DLabel: the face of a note window, its colour, picture and text line by
+// line from its top-left corner, as the shape is cut. Clicks go to the window.
+class NoteLabel : public QWidget {
+public:
+    explicit NoteLabel(NoteWindow* note);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    NoteWindow* m_note;
+};
 
 // A note window (memos, reminder windows): borderless but for a thin frame
 // of its own, stacked at the bottom, normally or on top, optionally
@@ -82,6 +97,7 @@ public:
     bool faceIsShaped() const;
 
 protected:
+    friend class NoteLabel;
     // What the shape is made of: the text drawn in the face, in its font.
     virtual QString shapeText() const = 0;
     virtual QFont shapeFont() const = 0;
@@ -95,6 +111,12 @@ protected:
     virtual bool autoSized() const { return false; }
     // A picture that fills the window leaves no frame to paint.
     virtual bool pictureFillsWindow() const { return false; }
+    // The face's own colour, and its picture (a null one when it has none).
+    virtual Colour faceColour() const = 0;
+    virtual bool hasFacePicture() const { return false; }
+    virtual QImage facePicture() const { return {}; }
+    // The picture's file could not be read when the face was painted.
+    virtual void facePictureGone() {}
     // The pop-up menu at a screen point (the right button on the frame).
     virtual void openMenu(const QPoint& globalPos) = 0;
     virtual bool menuOpen() const { return false; }
