@@ -303,14 +303,12 @@ bool X11Platform::setRootPicture(const QImage& source, const std::string& kind, 
     const int width = picture.width();
     const int height = picture.height();
 
-    // Our data lives in `pixels` for the XImage, which must not free it.
-    std::vector<char> pixels(static_cast<std::size_t>(width) * height * 4);
-    for (int y = 0; y < height; ++y) {
-        std::memcpy(pixels.data() + static_cast<std::size_t>(y) * width * 4, picture.constScanLine(y),
-                    static_cast<std::size_t>(width) * 4);
-    }
-    XImage* image = XCreateImage(d, DefaultVisual(d, screen), static_cast<unsigned>(depth), ZPixmap, 0, pixels.data(),
-                                 static_cast<unsigned>(width), static_cast<unsigned>(height), 32, width * 4);
+    // The XImage reads the picture's own pixels (a second screen-sized copy
+    // would be most of a pass's peak memory); it must not free them.
+    auto* pixels = const_cast<char*>(reinterpret_cast<const char*>(picture.constBits()));
+    XImage* image = XCreateImage(d, DefaultVisual(d, screen), static_cast<unsigned>(depth), ZPixmap, 0, pixels,
+                                 static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
+                                 static_cast<int>(picture.bytesPerLine()));
     if (!image) {
         return fail("壁紙の画像を作成できません");
     }
@@ -321,7 +319,7 @@ bool X11Platform::setRootPicture(const QImage& source, const std::string& kind, 
     GC gc = XCreateGC(d, pixmap, 0, nullptr);
     XPutImage(d, pixmap, gc, image, 0, 0, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
     XFreeGC(d, gc);
-    image->data = nullptr; // owned by `pixels`
+    image->data = nullptr; // the picture's
     XDestroyImage(image);
     if (trap.failed()) {
         // The server could not hold the picture (out of memory): the old wallpaper stays.
