@@ -3,16 +3,17 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <thread>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 #include <random>
 #include <sys/stat.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace velmora {
@@ -133,17 +134,40 @@ void syncFolder(const fs::path& folder) {
     }
 }
 
+// Writes the content's pieces to the file; `limit` bytes at most (an
+// injected fault), *total receives how many were written.
+bool writeContent(int fd, const ContentWriter& content, std::size_t limit, int& err, std::size_t* total) {
+    std::size_t done = 0;
+    bool ok = true;
+    const bool produced = content([&](std::string_view piece) {
+        if (!ok) {
+            return false;
+        }
+        const std::size_t allowed = limit > done ? limit - done : 0;
+        ok = writeAll(fd, piece, allowed, err);
+        done += std::min(piece.size(), allowed);
+        return ok;
+    });
+    if (ok && !produced) {
+        ok = false;
+        err = EIO; // the writer gave up on its own
+    }
+    *total = done;
+    return ok;
+}
+
 // Rewrites a file with several names in place, so that none of them is cut
-// off; the caller has proved with a full temporary copy that the bytes fit.
-bool rewriteInPlace(const fs::path& target, std::string_view bytes, const std::string& old, int& err,
+// off; the caller has proved with a full temporary copy that the content fits.
+bool rewriteInPlace(const fs::path& target, const ContentWriter& content, const std::string& old, int& err,
                     FileStamp* written) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
         err = errno;
         return false;
     }
-    bool ok = writeAll(fd, bytes, bytes.size(), err) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-              ::fsync(fd) == 0;
+    std::size_t size = 0;
+    bool ok = writeContent(fd, content, std::numeric_limits<std::size_t>::max(), err, &size) &&
+              ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::fsync(fd) == 0;
     struct stat mine {};
     if (ok && written && ::fstat(fd, &mine) == 0) {
         *written = stampOf(mine);
@@ -197,6 +221,12 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
 
 WriteResult replaceFile(const std::string& path, std::string_view bytes, std::string* error,
                         const AtomicWriteOptions& options, FileStamp* written) {
+    return replaceFileWith(
+        path, [bytes](const ContentSink& sink) { return sink(bytes); }, error, options, written);
+}
+
+WriteResult replaceFileWith(const std::string& path, const ContentWriter& content, std::string* error,
+                            const AtomicWriteOptions& options, FileStamp* written) {
     const fs::path target(resolvedTarget(path));
     const fs::path folder = target.parent_path();
     const auto failWith = [&](const std::string& reason) {
@@ -242,7 +272,9 @@ WriteResult replaceFile(const std::string& path, std::string_view bytes, std::st
     if (!ok) {
         err = errno;
     }
-    ok = ok && writeAll(fd, bytes, options.failAfterBytes.value_or(bytes.size()), err);
+    std::size_t size = 0;
+    ok = ok && writeContent(fd, content, options.failAfterBytes.value_or(std::numeric_limits<std::size_t>::max()), err,
+                            &size);
     if (ok && ::fsync(fd) != 0) {
         ok = false;
         err = errno;
@@ -271,7 +303,7 @@ WriteResult replaceFile(const std::string& path, std::string_view bytes, std::st
             ::unlink(temp.c_str());
             return failWith(before.error.empty() ? writeReason(EIO) : before.error);
         }
-        const bool rewritten = rewriteInPlace(target, bytes, before.bytes, err, written);
+        const bool rewritten = rewriteInPlace(target, content, before.bytes, err, written);
         ::unlink(temp.c_str());
         if (!rewritten) {
             return failWith(writeReason(err ? err : EIO));

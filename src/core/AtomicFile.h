@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,6 +55,16 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
 // this call wrote.
 WriteResult replaceFile(const std::string& path, std::string_view bytes, std::string* error = nullptr,
                         const AtomicWriteOptions& options = {}, FileStamp* written = nullptr);
+
+// Content written in pieces, for files too big to hold twice: the writer
+// hands each piece in order to the sink, and stops (returning false) when
+// the sink refuses one. It may be asked twice: a file with several hard
+// links is rewritten in place after its full copy.
+using ContentSink = std::function<bool(std::string_view piece)>;
+using ContentWriter = std::function<bool(const ContentSink& sink)>;
+// replaceFile with the content written in pieces; the same guarantees.
+WriteResult replaceFileWith(const std::string& path, const ContentWriter& content, std::string* error = nullptr,
+                            const AtomicWriteOptions& options = {}, FileStamp* written = nullptr);
 
 // The file a path names once symbolic links are followed (the path itself
 // when it is no link); a dangling link gives the path it points to.

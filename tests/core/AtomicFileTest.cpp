@@ -14,9 +14,9 @@
 #include <future>
 #include <map>
 #include <set>
-#include <thread>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace velmora;
@@ -404,6 +404,39 @@ TEST(AtomicFileFaults, ABrokenWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
     }
 }
 
+// Content written in pieces (the calendar bitmap) has the same guarantees,
+// the hard-linked rewrite included, and a writer that gives up writes nothing.
+TEST(AtomicFileFaults, ContentInPiecesKeepsTheSameGuarantees) {
+    const std::string bytes = kNew + std::string(70000, 'z');
+    const auto inPieces = [&bytes](std::size_t stopAfter) -> ContentWriter {
+        return [&bytes, stopAfter](const ContentSink& sink) {
+            for (std::size_t at = 0; at < bytes.size(); at += 997) {
+                if (at >= stopAfter || !sink(std::string_view(bytes).substr(at, 997))) {
+                    return false;
+                }
+            }
+            return true;
+        };
+    };
+    TempDir dir;
+    const fs::path target = dir.path() / "calendar.bmp";
+    const fs::path other = dir.path() / "other.bmp";
+    writeBytes(target, kOld);
+    fs::create_hard_link(target, other);
+    const Names before = entriesOf(dir.path());
+    std::string error;
+    EXPECT_EQ(replaceFileWith(target.string(), inPieces(bytes.size() / 2), &error), WriteResult::Failed);
+    EXPECT_TRUE(isJapanese(error)) << error;
+    const AtomicWriteOptions full{.failAfterBytes = bytes.size() / 3};
+    EXPECT_EQ(replaceFileWith(target.string(), inPieces(bytes.size()), &error, full), WriteResult::Failed);
+    EXPECT_EQ(readBytes(target), kOld);
+    EXPECT_EQ(entriesOf(dir.path()), before) << "temporary file left behind";
+
+    EXPECT_EQ(replaceFileWith(target.string(), inPieces(bytes.size()), &error), WriteResult::Written);
+    EXPECT_EQ(readBytes(target), bytes);
+    EXPECT_EQ(readBytes(other), bytes) << "both names of a hard-linked file see the new content";
+}
+
 // The old reader could not tell a missing file (start empty) from one it could
 // not read (never write over it).
 TEST(ReadFile, TellsAMissingFileFromOneThatCannotBeRead) {
@@ -737,8 +770,8 @@ TEST(WriteGuardTest, OneWriterAtATimeAndACrashedOneIsBrokenWhenStale) {
         // An update waits for the guard too, and gives up with the same reason.
         std::string updateError;
         auto waiting = std::async(std::launch::async, [&] {
-            return updateProfileFile(data, [](ProfileFile& f) { return f.writeString("DAY", "2027/01/01", "x"); },
-                                     &updateError);
+            return updateProfileFile(
+                data, [](ProfileFile& f) { return f.writeString("DAY", "2027/01/01", "x"); }, &updateError);
         });
         std::this_thread::sleep_for(200ms);
         EXPECT_EQ(readBytes(data), "[DAY]\r\n") << "nothing written while another writer holds the guard";
