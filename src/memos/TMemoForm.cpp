@@ -48,7 +48,7 @@ QAction* addItem(QMenu* menu, const char* name, const char* caption) {
 } // namespace
 
 TMemoForm::TMemoForm(MemoHost& host, const DesktopSource* desktop, const MemoState& state, QWidget* parent)
-    : NoteWindow(desktop, parent), m_host(host), m_state(state) {
+    : NoteWindow(desktop, state, parent), m_host(host) {
     setObjectName(QStringLiteral("Fusen"));
     setWindowTitle(QStringLiteral("NotTomei"));
     setAcceptDrops(true);
@@ -125,33 +125,9 @@ void TMemoForm::layoutChildren() {
     m_editor->setGeometry(clientRect());
 }
 
-Colour TMemoForm::faceColour() const {
-    return m_state.colour;
-}
-
 void TMemoForm::facePictureGone() {
     m_state.picture = "NONE";
     m_host.feedback().showMessage("画像ファイルが存在しません。再度指定して下さい");
-}
-
-bool TMemoForm::hasPicture() const {
-    return !m_state.picture.empty() && m_state.picture != "NONE";
-}
-
-QImage TMemoForm::picture() const {
-    return m_picture.get(m_state.picture);
-}
-
-bool TMemoForm::pictureFillsWindow() const {
-    return look().frame == 1 && hasPicture();
-}
-
-QString TMemoForm::shapeText() const {
-    return QString::fromStdString(m_state.text);
-}
-
-QFont TMemoForm::shapeFont() const {
-    return qtFontOf(m_state.font);
 }
 
 QColor TMemoForm::textColour() const {

@@ -90,16 +90,10 @@ public:
     void updateMenu();
 
 protected:
-    QString shapeText() const override;
-    QFont shapeFont() const override;
     QColor textColour() const override;
     bool editing() const override { return inputMode(); }
     bool locked() const override { return m_state.locked; }
     bool autoSized() const override { return m_state.autoSize; }
-    bool pictureFillsWindow() const override;
-    Colour faceColour() const override;
-    bool hasFacePicture() const override { return hasPicture(); }
-    QImage facePicture() const override { return picture(); }
     void facePictureGone() override;
     void openMenu(const QPoint& globalPos) override;
     bool menuOpen() const override { return m_menuOpen; }
@@ -122,12 +116,9 @@ private:
     void pickFont();
     void pickFrameColour();
     void print();
-    QImage picture() const;
-    bool hasPicture() const;
     void saveLook();
 
     MemoHost& m_host;
-    MemoState m_state;
     QWidget* m_label = nullptr;         // DLabel
     QPlainTextEdit* m_editor = nullptr; // MainMemo
     QLineEdit* m_fileNameEdit = nullptr;
@@ -136,7 +127,6 @@ private:
     bool m_shownOnce = false;
     bool m_menuOpen = false;
     bool m_closing = false;
-    NotePicture m_picture;
 };
 
 } // namespace velmora

@@ -43,7 +43,7 @@ protected:
 } // namespace
 
 TPopupForm::TPopupForm(PopupHost& host, const DesktopSource* desktop, const MemoState& state, QWidget* parent)
-    : NoteWindow(desktop, parent), m_host(host), m_state(state) {
+    : NoteWindow(desktop, state, parent), m_host(host) {
     setObjectName(QStringLiteral("PopupForm"));
     setWindowTitle(QStringLiteral("NotTomei"));
     setAcceptDrops(true);
@@ -77,33 +77,9 @@ MemoState TPopupForm::state() const {
     return s;
 }
 
-Colour TPopupForm::faceColour() const {
-    return m_state.colour;
-}
-
 void TPopupForm::facePictureGone() {
     m_state.picture.clear();
     m_host.feedback().showMessage("画像ファイルが存在しません。再度指定して下さい");
-}
-
-bool TPopupForm::hasPicture() const {
-    return !m_state.picture.empty();
-}
-
-QImage TPopupForm::picture() const {
-    return m_picture.get(m_state.picture);
-}
-
-bool TPopupForm::pictureFillsWindow() const {
-    return look().frame == 1 && hasPicture();
-}
-
-QString TPopupForm::shapeText() const {
-    return QString::fromStdString(m_state.text);
-}
-
-QFont TPopupForm::shapeFont() const {
-    return qtFontOf(m_state.font);
 }
 
 QColor TPopupForm::textColour() const {

@@ -76,16 +76,10 @@ public:
     void updateMenu();
 
 protected:
-    QString shapeText() const override;
-    QFont shapeFont() const override;
     QColor textColour() const override;
     bool locked() const override { return m_state.locked; }
     // The frame never sizes a reminder: it follows its text.
     bool autoSized() const override { return true; }
-    bool pictureFillsWindow() const override;
-    Colour faceColour() const override;
-    bool hasFacePicture() const override { return hasPicture(); }
-    QImage facePicture() const override { return picture(); }
     void facePictureGone() override;
     void openMenu(const QPoint& globalPos) override;
     bool menuOpen() const override { return m_menuOpen; }
@@ -99,17 +93,13 @@ private:
     void buildMenu();
     void layoutLabel();
     void writeLook();
-    bool hasPicture() const;
-    QImage picture() const;
 
     PopupHost& m_host;
-    MemoState m_state;
     std::string m_closeValue = "9";
     QWidget* m_label = nullptr; // DLabel
     QMenu* m_menu = nullptr;
     QPointer<QWidget> m_supplement;
     bool m_menuOpen = false;
-    NotePicture m_picture;
     bool m_faceChosen = false; // a face chosen in the window outlives the refits
 };
 

@@ -2,6 +2,7 @@
 
 #include "memos/MemoFormModel.h"
 #include "memos/NoteTones.h"
+#include "render/FontMapping.h"
 #include "render/NoteFrame.h"
 #include "render/NoteRegions.h"
 #include "render/QtCanvas.h"
@@ -97,10 +98,10 @@ void NoteLabel::paintEvent(QPaintEvent*) {
     }
     QPainter p(this);
     if (!m_note->faceShowsDesktop()) {
-        p.fillRect(rect(), toQColor(m_note->faceColour()));
+        p.fillRect(rect(), toQColor(m_note->m_state.colour));
     }
-    if (m_note->hasFacePicture()) {
-        const QImage picture = m_note->facePicture();
+    if (m_note->hasPicture()) {
+        const QImage picture = m_note->picture();
         if (picture.isNull()) {
             // Said after the paint; the picture is forgotten at once.
             QTimer::singleShot(0, m_note, [note = m_note] { note->facePictureGone(); });
@@ -121,8 +122,8 @@ void NoteLabel::paintEvent(QPaintEvent*) {
     }
 }
 
-NoteWindow::NoteWindow(const DesktopSource* desktop, QWidget* parent)
-    : QWidget(parent, flagsFor(1)), m_desktop(desktop), m_hoverTimer(new QTimer(this)) {
+NoteWindow::NoteWindow(const DesktopSource* desktop, const MemoState& state, QWidget* parent)
+    : QWidget(parent, flagsFor(1)), m_state(state), m_desktop(desktop), m_hoverTimer(new QTimer(this)) {
     m_look.placement = 1;
     m_appliedPlacement = 1;
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -132,6 +133,27 @@ NoteWindow::NoteWindow(const DesktopSource* desktop, QWidget* parent)
 }
 
 NoteWindow::~NoteWindow() = default;
+
+QString NoteWindow::shapeText() const {
+    return QString::fromStdString(m_state.text);
+}
+
+QFont NoteWindow::shapeFont() const {
+    return qtFontOf(m_state.font);
+}
+
+bool NoteWindow::hasPicture() const {
+    // A memo keeps "NONE" for no picture, a reminder an empty path.
+    return !m_state.picture.empty() && m_state.picture != "NONE";
+}
+
+QImage NoteWindow::picture() const {
+    return m_picture.get(m_state.picture);
+}
+
+bool NoteWindow::pictureFillsWindow() const {
+    return m_look.frame == 1 && hasPicture();
+}
 
 void NoteWindow::setLook(const MemoLook& look) {
     const bool shapeKindChanged =

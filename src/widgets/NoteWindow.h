@@ -1,6 +1,7 @@
 #pragma once
 
 #include "memos/MemoFiles.h"
+#include "memos/MemoState.h"
 #include "settings/ColorText.h"
 
 #include <QImage>
@@ -71,7 +72,8 @@ private:
 // it is locked; its edges size it. Subclasses give the face and the menu.
 class NoteWindow : public QWidget {
 public:
-    explicit NoteWindow(const DesktopSource* desktop, QWidget* parent = nullptr);
+    // `state`: what the note shows and where (its file's content).
+    NoteWindow(const DesktopSource* desktop, const MemoState& state, QWidget* parent = nullptr);
     ~NoteWindow() override;
 
     const MemoLook& look() const { return m_look; }
@@ -99,8 +101,8 @@ public:
 protected:
     friend class NoteLabel;
     // What the shape is made of: the text drawn in the face, in its font.
-    virtual QString shapeText() const = 0;
-    virtual QFont shapeFont() const = 0;
+    QString shapeText() const;
+    QFont shapeFont() const;
     // The face's colours: the text's colour and the face colour behind it.
     virtual QColor textColour() const = 0;
     // While editing the window is whole and plain.
@@ -110,11 +112,11 @@ protected:
     // An auto-sized note cannot be sized by its edges.
     virtual bool autoSized() const { return false; }
     // A picture that fills the window leaves no frame to paint.
-    virtual bool pictureFillsWindow() const { return false; }
-    // The face's own colour, and its picture (a null one when it has none).
-    virtual Colour faceColour() const = 0;
-    virtual bool hasFacePicture() const { return false; }
-    virtual QImage facePicture() const { return {}; }
+    bool pictureFillsWindow() const;
+    // The note's picture: whether it names one, and the picture (null when
+    // its file cannot be read).
+    bool hasPicture() const;
+    QImage picture() const;
     // The picture's file could not be read when the face was painted.
     virtual void facePictureGone() {}
     // The pop-up menu at a screen point (the right button on the frame).
@@ -143,7 +145,12 @@ private:
     void hoverTick();
     Qt::Edges edgesAt(const QPoint& pos) const;
 
+protected:
+    MemoState m_state;
+
+private:
     const DesktopSource* m_desktop;
+    NotePicture m_picture;
     MemoLook m_look;
     Colour m_frameColour = 0;
     std::optional<QRegion> m_textRegion;
