@@ -31,6 +31,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdio>
 #include <vector>
 
 using namespace velmora;
@@ -279,6 +281,18 @@ const char* childFolder() {
     return std::getenv("VELMORA_SOUND_TEST_CHILD");
 }
 
+// The child's verdict, given before the process ends: Qt 6.4's sound
+// backend may abort inside libpulse while it is torn down at exit
+// (pa_pdispatch_run), after everything the test looks at has happened.
+void finishChild() {
+    if (!testing::Test::HasFailure()) {
+        std::printf("child passed\n");
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(testing::Test::HasFailure() ? 1 : 0);
+}
+
 void runInChild(const std::string& test, const std::string& folder, const std::vector<std::string>& environment) {
     std::vector<std::string> variables = environment;
     variables.push_back("VELMORA_SOUND_TEST_CHILD=" + folder);
@@ -286,7 +300,7 @@ void runInChild(const std::string& test, const std::string& folder, const std::v
     const int status = child.wait(30000);
     const std::string output = readBytes(folder + "child.txt");
     EXPECT_EQ(status, 0) << output;
-    EXPECT_NE(output.find("[  PASSED  ] 1 test."), std::string::npos) << output;
+    EXPECT_NE(output.find("child passed"), std::string::npos) << output;
 }
 
 } // namespace
@@ -513,7 +527,7 @@ TEST(NoSoundDevice, TheBeepStandsInAndNothingIsSaidOrLeftWaiting) {
         EXPECT_EQ(r.ended[1].outcome, Outcome::Silent);
         EXPECT_EQ(r.beeps, 2);
         EXPECT_TRUE(r.messages.empty()) << "a machine without sound is no fault of the file";
-        return;
+        finishChild();
     }
     TempDir dir;
     // A server address where none answers: a machine without sound.
@@ -670,7 +684,7 @@ TEST(SoundServer, AWaveIsHeardOnARealSoundServer) {
         EXPECT_EQ(r.ended[1].outcome, Outcome::Played);
         EXPECT_EQ(r.beeps, 0);
         EXPECT_TRUE(r.messages.empty());
-        return;
+        finishChild();
     }
     const std::string recorder = velmora::test::findProgram("parec");
     if (recorder.empty()) {
