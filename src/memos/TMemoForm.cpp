@@ -255,43 +255,7 @@ void TMemoForm::saveLook() {
     }
 }
 
-void TMemoForm::choosePlacement(int placement) {
-    MemoLook l = look();
-    velmora::choosePlacement(l, placement);
-    setLook(l);
-    saveLook();
-    m_host.saveMemoData();
-}
-
-void TMemoForm::chooseFrame(int frame) {
-    Colour colour = m_state.colour;
-    if (frame == 2) {
-        const QColor chosen = QColorDialog::getColor(qColor(frameColour()), this, QStringLiteral("枠の色"));
-        if (!chosen.isValid()) {
-            return;
-        }
-        colour = colourOf(chosen);
-    }
-    MemoLook l = look();
-    l.frame = frame;
-    setFrameColour(colour);
-    setLook(l);
-    dropFrameRegion();
-    autoFit();
-    refreshLook();
-    saveLook();
-    m_host.saveMemoData();
-}
-
-void TMemoForm::chooseTransparency(int trans) {
-    MemoLook l = look();
-    velmora::chooseTransparency(l, trans);
-    if (l.trans < 2) {
-        dropTextRegion();
-        dropFrameRegion();
-    }
-    setWindowTitle(l.trans > 0 ? QStringLiteral("Tomei") : QStringLiteral("NotTomei"));
-    setLook(l);
+void TMemoForm::lookChosen() {
     saveLook();
     m_host.saveMemoData();
 }

@@ -69,10 +69,6 @@ public:
     // Reads the memo's file again (another computer changed it).
     void reloadState(const MemoState& state);
 
-    // The look chosen in the menus.
-    void choosePlacement(int placement);
-    void chooseFrame(int frame);
-    void chooseTransparency(int trans);
     // Pasted onto the wallpaper or back as a window.
     void setDrawDesk(bool on);
     // A dropped file: a ".bmp" becomes the picture; anything else is refused.
@@ -95,6 +91,8 @@ protected:
     bool locked() const override { return m_state.locked; }
     bool autoSized() const override { return m_state.autoSize; }
     void facePictureGone() override;
+    void lookChosen() override;
+    void fitToContent() override { autoFit(); }
     void openMenu(const QPoint& globalPos) override;
     bool menuOpen() const override { return m_menuOpen; }
     void geometryCommitted() override;

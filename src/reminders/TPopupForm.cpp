@@ -199,40 +199,7 @@ void TPopupForm::writeLook() {
     }
 }
 
-void TPopupForm::choosePlacement(int placement) {
-    MemoLook l = look();
-    velmora::choosePlacement(l, placement);
-    setLook(l);
-    writeLook();
-}
-
-void TPopupForm::chooseFrame(int frame) {
-    Colour colour = m_state.colour;
-    if (frame == 2) {
-        const QColor chosen = QColorDialog::getColor(toQColor(frameColour()), this, QStringLiteral("枠の色"));
-        if (!chosen.isValid()) {
-            return;
-        }
-        colour = colourOf(chosen);
-    }
-    MemoLook l = look();
-    l.frame = frame;
-    setFrameColour(colour);
-    setLook(l);
-    autoFit();
-    refreshLook();
-    writeLook();
-}
-
-void TPopupForm::chooseTransparency(int trans) {
-    MemoLook l = look();
-    velmora::chooseTransparency(l, trans);
-    if (l.trans < 2) {
-        dropTextRegion();
-        dropFrameRegion();
-    }
-    setWindowTitle(l.trans > 0 ? QStringLiteral("Tomei") : QStringLiteral("NotTomei"));
-    setLook(l);
+void TPopupForm::lookChosen() {
     writeLook();
 }
 

@@ -65,9 +65,6 @@ public:
     // The window beside the reminder that shows the supplement (for tests).
     QWidget* supplementBox() const { return m_supplement; }
 
-    void choosePlacement(int placement);
-    void chooseFrame(int frame);
-    void chooseTransparency(int trans);
     void setReminderColour(Colour colour);
     void setReminderFont(const QFont& font);
     void dropFile(const QString& path);
@@ -81,6 +78,8 @@ protected:
     // The frame never sizes a reminder: it follows its text.
     bool autoSized() const override { return true; }
     void facePictureGone() override;
+    void lookChosen() override;
+    void fitToContent() override { autoFit(); }
     void openMenu(const QPoint& globalPos) override;
     bool menuOpen() const override { return m_menuOpen; }
 

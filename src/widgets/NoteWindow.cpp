@@ -9,6 +9,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QColorDialog>
 #include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
@@ -211,6 +212,44 @@ void NoteWindow::applyPlacement() {
         show();
     }
     reassertPlacement();
+}
+
+void NoteWindow::choosePlacement(int placement) {
+    MemoLook l = m_look;
+    velmora::choosePlacement(l, placement);
+    setLook(l);
+    lookChosen();
+}
+
+void NoteWindow::chooseFrame(int frame) {
+    Colour colour = m_state.colour;
+    if (frame == 2) {
+        const QColor chosen = QColorDialog::getColor(toQColor(m_frameColour), this, QStringLiteral("枠の色"));
+        if (!chosen.isValid()) {
+            return;
+        }
+        colour = colourOf(chosen);
+    }
+    MemoLook l = m_look;
+    l.frame = frame;
+    setFrameColour(colour);
+    setLook(l);
+    dropFrameRegion();
+    fitToContent();
+    refreshLook();
+    lookChosen();
+}
+
+void NoteWindow::chooseTransparency(int trans) {
+    MemoLook l = m_look;
+    velmora::chooseTransparency(l, trans);
+    if (l.trans < 2) {
+        dropTextRegion();
+        dropFrameRegion();
+    }
+    setWindowTitle(l.trans > 0 ? QStringLiteral("Tomei") : QStringLiteral("NotTomei"));
+    setLook(l);
+    lookChosen();
 }
 
 void NoteWindow::reassertPlacement() {

@@ -84,6 +84,13 @@ public:
 
     // The client area: the window without its frame.
     QRect clientRect() const;
+    // The look chosen in the menus ("貼付る高さ", "枠の描き方", "透明にする"),
+    // with the rules that tie them; a frame of its own colour asks for the
+    // colour first (cancel changes nothing). The window keeps the choice
+    // where it belongs (lookChosen).
+    void choosePlacement(int placement);
+    void chooseFrame(int frame);
+    void chooseTransparency(int trans);
     // The placement again (clicks do this): bottom, raised, or raised top-most.
     void reassertPlacement();
     // Cached shapes are rebuilt at the next paint (text, font or size changed).
@@ -122,6 +129,10 @@ protected:
     // The pop-up menu at a screen point (the right button on the frame).
     virtual void openMenu(const QPoint& globalPos) = 0;
     virtual bool menuOpen() const { return false; }
+    // A look was chosen in the menus: it is kept (memo data, POPUPOPT).
+    virtual void lookChosen() {}
+    // The size follows the content again (a frame came or went).
+    virtual void fitToContent() {}
     // A move or size by the user has ended.
     virtual void geometryCommitted() {}
 
